@@ -1,0 +1,112 @@
+// One character of code page 949, 950, 936 or 932 to one UTF-16 unit.
+#include "fnt/CodePageDecoder.h"
+
+#ifdef Q_OS_WIN
+#include <qt_windows.h>
+
+struct CodePageDecoder::Impl
+{
+};
+
+CodePageDecoder::CodePageDecoder() = default;
+CodePageDecoder::~CodePageDecoder() = default;
+
+void CodePageDecoder::setCodePage(int codePage)
+{
+    m_codePage = codePage;
+}
+
+quint16 CodePageDecoder::decode(const quint8 *bytes, int length, quint16 fallback)
+{
+    if (m_codePage == 0)
+        return fallback;
+    // The buffer holds the input code unless the call writes a unit.
+    wchar_t unit = wchar_t(fallback);
+    MultiByteToWideChar(UINT(m_codePage), 0, reinterpret_cast<LPCCH>(bytes), length, &unit, 1);
+    return quint16(unit);
+}
+
+#else
+#include <QString>
+#include <QStringDecoder>
+
+namespace {
+
+// Qt 6.4's ICU decoders keep their error count across resetState(), so one
+// bad character would mark every later one as bad: clear it by hand.
+class ResettableDecoder : public QStringDecoder
+{
+public:
+    using QStringDecoder::QStringDecoder;
+    void restart()
+    {
+        resetState();
+        state.invalidChars = 0;
+    }
+};
+
+const char *icuName(int codePage)
+{
+    switch (codePage) {
+    case 949: return "windows-949";
+    case 950: return "windows-950";
+    case 936: return "windows-936";
+    case 932: return "windows-31j";
+    default: return nullptr;
+    }
+}
+
+// Single bytes on which ICU's windows-31j differs from Windows' code page 932.
+bool windows932SingleByte(quint8 byte, quint16 &unit)
+{
+    if (byte < 0x80) {
+        unit = byte; // ICU swaps 0x1A, 0x1C and 0x7F
+        return true;
+    }
+    switch (byte) {
+    case 0x80: unit = 0x0080; return true;
+    case 0xA0: unit = 0xF8F0; return true;
+    case 0xFD: unit = 0xF8F1; return true;
+    case 0xFE: unit = 0xF8F2; return true;
+    case 0xFF: unit = 0xF8F3; return true;
+    default: return false;
+    }
+}
+
+} // namespace
+
+struct CodePageDecoder::Impl
+{
+    explicit Impl(const char *name) : decoder(name, QStringConverter::Flag::Stateless) {}
+    ResettableDecoder decoder;
+};
+
+CodePageDecoder::CodePageDecoder() = default;
+CodePageDecoder::~CodePageDecoder() = default;
+
+void CodePageDecoder::setCodePage(int codePage)
+{
+    if (codePage == m_codePage && (m_impl || codePage == 0))
+        return;
+    m_codePage = codePage;
+    m_impl.reset();
+    if (const char *name = icuName(codePage))
+        m_impl = std::make_unique<Impl>(name);
+}
+
+quint16 CodePageDecoder::decode(const quint8 *bytes, int length, quint16 fallback)
+{
+    if (!m_impl || !m_impl->decoder.isValid() || length < 1 || length > 2)
+        return fallback;
+    quint16 unit = 0;
+    if (m_codePage == 932 && length == 1 && windows932SingleByte(bytes[0], unit))
+        return unit;
+    ResettableDecoder &decoder = m_impl->decoder;
+    decoder.restart();
+    const QString text = decoder.decode(
+        QByteArrayView(reinterpret_cast<const char *>(bytes), length));
+    if (decoder.hasError() || text.size() != 1)
+        return fallback;
+    return text.at(0).unicode();
+}
+#endif

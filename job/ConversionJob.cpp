@@ -1,0 +1,80 @@
+// Construction, reset and the conversion itself, without user interface.
+#include "job/ConversionJob.h"
+
+#include <QObject>
+
+ConversionJob::ConversionJob()
+{
+    reset();
+}
+
+ConversionJob::~ConversionJob() = default;
+
+void ConversionJob::reset()
+{
+    orientationFlags = 0;
+    codePageKind = 0;
+    fontKind = 0;
+    above = 0;
+    bigfontHeight = 0;
+
+    fntWordA = 3;
+    fntWordB = 0;
+    fntHeight = 128;
+    fntBaseline = 63;
+    fntWidth = 128;
+
+    cursor = 0;
+    shxData = nullptr;
+    shxBytes.clear();
+    fntBytes.clear();
+
+    shapeMap = {};
+    codeList = {};
+
+    subshapeDepth = 0;
+    minY = 0;
+
+    fontStepsLeft = kMaxStepsPerFont;
+    decoder.setCodePage(0);
+}
+
+ConversionOutcome ConversionJob::convert()
+{
+    reset();
+    if (shxPath.isEmpty() || !loadShx(shxPath))
+        return ConversionOutcome::ReadFailed;
+    if (fntPath.isEmpty() || !buildAndWriteFnt(fntPath))
+        return ConversionOutcome::WriteFailed;
+    return ConversionOutcome::Converted;
+}
+
+ConversionOutcome ConversionJob::convertBytes(const QByteArray &shx, const QString &name)
+{
+    reset();
+    fontName = name;
+    if (!loadShxBytes(shx))
+        return ConversionOutcome::ReadFailed;
+    if (!buildFnt())
+        return ConversionOutcome::WriteFailed;
+    return ConversionOutcome::Converted;
+}
+
+QString outcomeTitle(ConversionOutcome outcome)
+{
+    return outcome == ConversionOutcome::Converted ? QObject::tr("Information")
+                                                   : QObject::tr("Warning");
+}
+
+QString outcomeText(ConversionOutcome outcome)
+{
+    switch (outcome) {
+    case ConversionOutcome::Converted:
+        return QObject::tr("Converted successfully");
+    case ConversionOutcome::ReadFailed:
+        return QObject::tr("Failed to read SHX file");
+    case ConversionOutcome::WriteFailed:
+        break;
+    }
+    return QObject::tr("Failed to write FNT file");
+}

@@ -1,0 +1,145 @@
+// ConversionJob: all state of one SHX to FNT conversion, and its operations.
+//
+// The operations are spread over one source file per concern: loading and the
+// table readers in shx/, the interpreter, arcs and the geometry store in
+// shape/, the FNT header, glyph records, code mapping and writing in fnt/.
+#pragma once
+
+#include "fnt/CodePageDecoder.h"
+#include "shape/GlyphGeometry.h"
+
+#include <QByteArray>
+#include <QList>
+#include <QMap>
+#include <QPointF>
+#include <QString>
+
+// What a conversion ended with; run() turns it into a message box.
+enum class ConversionOutcome {
+    Converted,
+    ReadFailed,
+    WriteFailed,
+};
+
+class ConversionJob
+{
+public:
+    ConversionJob();
+    ~ConversionJob();
+    ConversionJob(const ConversionJob &) = delete;
+    ConversionJob &operator=(const ConversionJob &) = delete;
+
+    void reset();
+
+    // The whole conversion with its message box (needs Qt Widgets: defined
+    // in the GUI library). Returns 0 on success, 1 on failure.
+    int run();
+    // The same conversion without any message box.
+    ConversionOutcome convert();
+    // The same rules on bytes held in memory: no file is read or written.
+    // `name` stands for the input file's base name.
+    ConversionOutcome convertBytes(const QByteArray &shx, const QString &name);
+
+    // SHX loading and the table readers.
+    bool loadShx(const QString &path);
+    bool loadShxBytes(const QByteArray &bytes);
+    int detectFontKind();
+    bool readShapeTable();
+    bool readBigfontTable();
+
+    // Shape interpretation.
+    bool interpretShape(quint16 number);
+    bool drawSubshape();
+    void displaceOnce();
+    void displaceMany();
+    void vectorStep(quint8 byte);
+    void skipNextCommand();
+    void octantArc(quint8 startOffset, quint8 endOffset, double radius, qint8 spec);
+    bool bulgeArc();
+    void addArc(double centerX, double centerY, double start, double end, double radius);
+
+    // Glyph geometry store.
+    QPointF toFntPoint(const QPointF &point);
+    void flushPendingPoints();
+    void resetGlyph();
+
+    // FNT output.
+    void buildFntHeader();
+    void buildFntGlyphs();
+    quint16 mapCharCode(quint16 code);
+    bool buildFnt();
+    bool buildAndWriteFnt(const QString &path);
+    bool writeFntFile(const QString &path);
+
+    // ---- fields, in this order ------------------------------------------
+    QString shxPath;                     // input SHX path
+    QString fntPath;                     // output FNT path
+    QMap<quint16, qint32> shapeMap;      // shape number -> definition position in shxBytes
+    QList<quint16> codeList;             // character codes of all shapes, ascending
+    QByteArray shxBytes;                 // the whole SHX file
+    const quint8 *shxData = nullptr;     // first byte of shxBytes once loaded
+    QByteArray fntBytes;                 // the FNT image being built
+    QString fontName;                    // base name of the SHX file
+    qint32 orientationFlags = 0;         // bit value 2: vertical writing (never set)
+    qint32 codePageKind = 0;             // 0 none, 1 EUC_KR, 2 Big5, 3 GBC, 4 Shift-JIS
+    qint32 fontKind = 0;                 // 1 big font, 2 unifont, 4/8/264 shape font
+    qint32 above = 0;                    // font height in shape units
+    quint8 bigfontHeight = 0;            // a big font's character height
+    qint32 fntWordA = 3;
+    qint32 fntWordB = 0;
+    qint32 fntHeight = 128;              // FNT units per `above`, vertically
+    qint32 fntBaseline = 63;             // FNT y of the shape baseline
+    qint32 fntWidth = 128;               // FNT units per `above`, horizontally
+    quint32 cursor = 0;                  // read position in shxBytes
+    qint32 subshapeDepth = 0;            // interpretShape calls running
+    bool useCodePage = false;            // the dialog's code page box was checked
+    qint32 codePageIndex = 0;            // the chosen code page item, 0 to 4
+    qint32 minX = -256;                  // least x of the glyph (-256 with maxX: empty)
+    qint32 maxX = -256;                  // greatest x of the glyph
+    qint32 minY = 0;                     // least y over all glyphs so far
+    qint32 baselinePos = 0;              // position of the baseline word in fntBytes
+    bool penDown = true;
+    double currentX = 0.0;               // current point, shape units
+    double currentY = 0.0;
+    double scaleX = 0.0;                 // vector scale factors
+    double scaleY = 0.0;
+    QList<QPointF> positionStack;        // points saved by code 5
+    QList<QPointF> pendingPoints;        // the current pen-down run, shape units
+    QByteArray glyphBytes;               // encoded record of the current glyph
+    double xShift = 0.0;                 // x offset of the shape-to-FNT transform
+    QList<GlyphLine> lines;
+    QList<GlyphPolyline> polylines;
+    QList<GlyphArc> arcs;
+
+    // ---- implementation state beyond the fields above -------------------
+    // Subshapes multiply work: four levels of a 64 KiB definition calling
+    // the next level thousands of times would run for days. A real glyph
+    // runs a few hundred commands, a real font a few million, so these
+    // bounds never touch one; a hostile shape simply ends when its share is
+    // spent, as if its end byte had been read.
+    static constexpr qint64 kMaxStepsPerGlyph = qint64(1) << 16;
+    static constexpr qint64 kMaxStepsPerFont = qint64(1) << 26;
+    qint64 glyphStepsLeft = 0;
+    qint64 fontStepsLeft = 0;
+    CodePageDecoder decoder;             // one per conversion, for mapCharCode
+
+private:
+    // Bounds-checked reads of shxBytes at `cursor`. Each returns false, and
+    // leaves `cursor` at the end of the data, when the value is not all there.
+    bool readU8(quint8 &value);
+    bool readI8(qint8 &value);
+    bool readU16LE(quint16 &value);
+    bool readU32LE(quint32 &value);
+    bool skipBytes(quint32 count);
+    bool skipName();
+    quint32 dataSize() const;
+
+    bool takeStep();
+    void executeCommand(quint8 command, bool &ok);
+    void moveBy(double dx, double dy);
+    void skipSubshapeOperands();
+};
+
+// The outcome's message, translated under the context "QObject".
+QString outcomeTitle(ConversionOutcome outcome);
+QString outcomeText(ConversionOutcome outcome);

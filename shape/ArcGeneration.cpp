@@ -1,0 +1,197 @@
+// Octant, fractional and bulge-specified arcs, recorded as circle arcs.
+//
+// The arithmetic follows one fixed order of operations: the file holds
+// truncated integers, so a reordered expression can change its bytes.
+#include "job/ConversionJob.h"
+
+#include <cmath>
+
+namespace {
+
+constexpr double kPi = M_PI;
+constexpr double kOctant = kPi / 4;
+constexpr double kFullTurn = 2 * kPi;
+constexpr double kOffsetStep = 1.0 / 256; // one fractional offset unit, in octants
+constexpr double kBulgeDivisor = 254.0;   // a bulge of 127 is a half circle
+// Below this a bisector is taken as vertical: its slope would be unusable.
+constexpr double kFlat = 1e-13;
+
+// Angle of `p` seen from the centre `c`, in radians above pi/2 and at most
+// 5 pi/2.
+double angleFrom(double cx, double cy, double px, double py)
+{
+    double beta;
+    if (cx == px) {
+        beta = cy > py ? kPi / 2 : 3 * kPi / 2;
+    } else {
+        beta = std::atan((py - cy) / (px - cx));
+        if (px > cx)
+            beta += kPi;
+    }
+    return beta + kPi;
+}
+
+} // namespace
+
+void ConversionJob::octantArc(quint8 startOffset, quint8 endOffset, double radius, qint8 spec)
+{
+    const bool clockwise = spec < 0;
+    const int v = clockwise ? (spec & 0x7F) : spec;
+    const int startOctant = (v >> 4) & 0x07;
+    int count = v & 0x0F;
+    if (count == 0)
+        count = 8;
+    if (endOffset != 0)
+        count -= 1; // the last octant is the partial one
+
+    int endOctant;
+    double a;
+    double b;
+    if (clockwise) {
+        endOctant = startOctant - count;
+        if (endOctant < 0)
+            endOctant += 8;
+        a = startOctant - startOffset * kOffsetStep;
+        b = endOctant - endOffset * kOffsetStep;
+    } else {
+        endOctant = startOctant + count;
+        if (endOctant >= 8)
+            endOctant -= 8;
+        a = startOctant + startOffset * kOffsetStep;
+        b = endOctant + endOffset * kOffsetStep;
+    }
+    a *= kOctant;
+    b *= kOctant;
+
+    // The current point is the arc's start.
+    const double cx = currentX - std::cos(a) * scaleX * radius;
+    const double cy = currentY - std::sin(a) * scaleY * radius;
+
+    double low = clockwise ? b : a;
+    double high = clockwise ? a : b;
+    if (low >= high)
+        high += kFullTurn;
+    addArc(cx, cy, low, high, scaleX * radius);
+
+    currentX = cx + std::cos(b) * scaleX * radius;
+    currentY = cy + std::sin(b) * scaleY * radius;
+}
+
+bool ConversionJob::bulgeArc()
+{
+    qint8 dx = 0;
+    qint8 dy = 0;
+    if (!readI8(dx) || !readI8(dy))
+        return false;
+    const double stepX = dx * scaleX;
+    const double stepY = dy * scaleY;
+    if (stepX == 0 && stepY == 0)
+        return false; // the end pair: no bulge byte follows
+    qint8 bulge = 0;
+    if (!readI8(bulge))
+        return false;
+
+    if (bulge == 0) {
+        // A straight segment, drawn whatever the pen state.
+        const QPointF from = toFntPoint(QPointF(currentX, currentY));
+        currentX += stepX;
+        currentY += stepY;
+        const QPointF to = toFntPoint(QPointF(currentX, currentY));
+        lines.append(GlyphLine{from.x(), from.y(), to.x(), to.y()});
+        return true;
+    }
+
+    const double x0 = currentX;
+    const double y0 = currentY;
+    const double x1 = x0 + stepX;
+    const double y1 = y0 + stepY;
+
+    const double chord = std::sqrt((y1 - y0) * (y1 - y0) + (x1 - x0) * (x1 - x0));
+    const double height = chord * (bulge / kBulgeDivisor);
+
+    double theta;
+    if (x1 == x0) {
+        theta = y1 > y0 ? kPi / 2 : -kPi / 2;
+    } else {
+        theta = std::atan((y1 - y0) / (x1 - x0));
+        if (x0 > x1)
+            theta += kPi;
+    }
+
+    // The apex lies right of the direction of travel for a positive bulge.
+    const double mx = (x0 + x1) * 0.5;
+    const double my = (y0 + y1) * 0.5;
+    const double qx = mx + std::cos(theta - kPi / 2) * height;
+    const double qy = my + std::sin(theta - kPi / 2) * height;
+
+    // The centre: where the perpendicular bisectors of P0P1 and QP1 meet.
+    const bool firstVertical = std::fabs(y1 - y0) < kFlat;
+    double m1 = 0.0;
+    double c1 = 0.0;
+    if (!firstVertical) {
+        m1 = -((x1 - x0) / (y1 - y0));
+        c1 = my - (x0 + x1) * m1 * 0.5;
+    }
+    double cx;
+    double cy;
+    if (std::fabs(y1 - qy) < kFlat) {
+        cx = (qx + x1) * 0.5;
+        cy = cx * m1 + c1;
+    } else {
+        const double m2 = -((qx - x1) / (qy - y1));
+        const double c2 = (qy + y1) * 0.5 - (qx + x1) * m2 * 0.5;
+        cx = firstVertical ? mx : -((c1 - c2) / (m1 - m2));
+        cy = cx * m2 + c2;
+    }
+
+    double start = angleFrom(cx, cy, x0, y0);
+    double end = angleFrom(cx, cy, x1, y1);
+    const double radius = std::sqrt((cx - x0) * (cx - x0) + (cy - y0) * (cy - y0));
+    if (height < 0)
+        std::swap(start, end);
+    if (start > end)
+        end += kFullTurn;
+    addArc(cx, cy, start, end, radius);
+
+    currentX = x1;
+    currentY = y1;
+    return true;
+}
+
+void ConversionJob::addArc(double centerX, double centerY, double start, double end,
+                           double radius)
+{
+    const QPointF center = toFntPoint(QPointF(centerX, centerY));
+    const double r = radius / double(above) * double(fntWidth);
+    const double startDeg = start / kPi * 180.0;
+    const double endDeg = end / kPi * 180.0;
+    arcs.append(GlyphArc{center.x(), center.y(), truncToInt(r), toAngle(startDeg),
+                         toAngle(endDeg)});
+
+    // Widen the extents by both end points.
+    const double sx = center.x() + std::cos(start) * r;
+    const double sy = center.y() + std::sin(start) * r;
+    const double ex = center.x() + std::cos(end) * r;
+    const double ey = center.y() + std::sin(end) * r;
+    auto lower = [](qint32 extent, double value) {
+        return truncToInt(value < extent ? value : double(extent));
+    };
+    auto higher = [](qint32 extent, double value) {
+        return truncToInt(value > extent ? value : double(extent));
+    };
+    minX = lower(lower(minX, sx), ex);
+    maxX = higher(higher(maxX, sx), ex);
+    minY = lower(lower(minY, sy), ey);
+
+    // The leftmost, rightmost and lowest points, where the arc passes them.
+    int a = truncToInt(startDeg) % 360;
+    const int b = truncToInt(endDeg) % 360;
+    if (a > b)
+        a -= 360;
+    if ((a <= 180 && b >= 180) || (a <= -180 && b >= -180))
+        minX = lower(minX, center.x() - r);
+    if (a <= 0 && b >= 0)
+        maxX = higher(maxX, center.x() + r);
+    if ((a <= 270 && b >= 270) || (a <= -90 && b >= -90))
+        minY = lower(minY, center.y() - r);
+}

@@ -1,0 +1,319 @@
+// Runs the byte code of one SHX shape and records its strokes.
+#include "job/ConversionJob.h"
+
+namespace {
+
+enum Command : quint8 {
+    EndOfShape = 0,
+    PenDown = 1,
+    PenUp = 2,
+    DivideLengths = 3,
+    MultiplyLengths = 4,
+    PushLocation = 5,
+    PopLocation = 6,
+    Subshape = 7,
+    Displacement = 8,
+    Displacements = 9,
+    OctantArc = 10,
+    FractionalArc = 11,
+    BulgeArc = 12,
+    BulgeArcs = 13,
+    VerticalOnly = 14,
+    FirstVector = 15,
+};
+
+// The glyph's own shape and three levels of subshapes.
+constexpr qint32 kMaxDepth = 4;
+
+constexpr int kBigfont = 1;
+constexpr int kUnifont = 2;
+
+// Unit steps of the sixteen vector directions.
+constexpr double kDirectionX[16] = {1, 1, 1, 0.5, 0, -0.5, -1, -1,
+                                    -1, -1, -1, -0.5, 0, 0.5, 1, 1};
+constexpr double kDirectionY[16] = {0, 0.5, 1, 1, 1, 1, 1, 0.5,
+                                    0, -0.5, -1, -1, -1, -1, -1, -0.5};
+
+bool closesRun(quint8 command)
+{
+    return command >= PenDown && command <= VerticalOnly && command != Displacement
+           && command != Displacements;
+}
+
+} // namespace
+
+// Counts one unit of work against the glyph's and the font's share.
+bool ConversionJob::takeStep()
+{
+    if (glyphStepsLeft <= 0 || fontStepsLeft <= 0)
+        return false;
+    --glyphStepsLeft;
+    --fontStepsLeft;
+    return true;
+}
+
+bool ConversionJob::interpretShape(quint16 number)
+{
+    const auto it = shapeMap.constFind(number);
+    if (it == shapeMap.cend())
+        return false;
+    if (subshapeDepth >= kMaxDepth)
+        return false;
+    ++subshapeDepth;
+
+    // A definition that starts outside the data is empty (readU8 fails).
+    cursor = it.value() >= 0 ? quint32(it.value()) : dataSize();
+    penDown = true;
+    bool ok = true;
+    quint8 command = EndOfShape;
+    // Data that ends early ends the shape as if its end byte had been read.
+    if (skipName()) {
+        while (ok && takeStep() && readU8(command) && command != EndOfShape) {
+            if (pendingPoints.size() >= 2 && closesRun(command))
+                flushPendingPoints();
+            executeCommand(command, ok);
+        }
+    }
+
+    --subshapeDepth;
+    if (pendingPoints.size() >= 2)
+        flushPendingPoints();
+    return ok;
+}
+
+void ConversionJob::executeCommand(quint8 command, bool &ok)
+{
+    quint8 byte = 0;
+    switch (command) {
+    case PenDown:
+        penDown = true;
+        break;
+    case PenUp:
+        penDown = false;
+        break;
+    case DivideLengths:
+        // A divisor of 0 would make the scales infinite: ignore it.
+        if (readU8(byte) && byte != 0) {
+            scaleX /= double(byte);
+            scaleY /= double(byte);
+        }
+        break;
+    case MultiplyLengths:
+        if (readU8(byte)) {
+            scaleX *= double(byte);
+            scaleY *= double(byte);
+        }
+        break;
+    case PushLocation:
+        positionStack.append(QPointF(currentX, currentY));
+        break;
+    case PopLocation:
+        if (!positionStack.isEmpty()) {
+            const QPointF point = positionStack.takeLast();
+            currentX = point.x();
+            currentY = point.y();
+        }
+        break;
+    case Subshape:
+        ok = drawSubshape();
+        break;
+    case Displacement:
+        displaceOnce();
+        break;
+    case Displacements:
+        displaceMany();
+        break;
+    case OctantArc: {
+        quint8 radius = 0;
+        qint8 spec = 0;
+        if (readU8(radius) && readI8(spec))
+            octantArc(0, 0, double(radius), spec);
+        break;
+    }
+    case FractionalArc: {
+        quint8 startOffset = 0;
+        quint8 endOffset = 0;
+        quint8 high = 0;
+        quint8 low = 0;
+        qint8 spec = 0;
+        if (readU8(startOffset) && readU8(endOffset) && readU8(high) && readU8(low)
+            && readI8(spec))
+            octantArc(startOffset, endOffset, high * 256.0 + low, spec);
+        break;
+    }
+    case BulgeArc:
+        // A lone code 12 always takes its three operand bytes, also for the
+        // pair 0,0, so the byte code stays aligned as the font was written.
+        if (!bulgeArc())
+            skipBytes(1);
+        break;
+    case BulgeArcs:
+        while (takeStep() && bulgeArc()) {
+        }
+        break;
+    case VerticalOnly:
+        skipNextCommand();
+        break;
+    default:
+        vectorStep(command);
+        break;
+    }
+}
+
+// The move shared by vector bytes and codes 8 and 9.
+void ConversionJob::moveBy(double dx, double dy)
+{
+    if (pendingPoints.isEmpty())
+        pendingPoints.append(QPointF(currentX, currentY));
+    currentX += dx;
+    currentY += dy;
+    pendingPoints.append(QPointF(currentX, currentY));
+    if (!penDown)
+        pendingPoints.clear();
+}
+
+void ConversionJob::vectorStep(quint8 byte)
+{
+    const int length = byte >> 4;
+    const int direction = byte & 0x0F;
+    if (length == 0)
+        return;
+    moveBy(kDirectionX[direction] * scaleX * length, kDirectionY[direction] * scaleY * length);
+}
+
+void ConversionJob::displaceOnce()
+{
+    qint8 dx = 0;
+    qint8 dy = 0;
+    if (readI8(dx) && readI8(dy))
+        moveBy(dx * scaleX, dy * scaleY);
+}
+
+void ConversionJob::displaceMany()
+{
+    qint8 dx = 0;
+    qint8 dy = 0;
+    while (takeStep() && readI8(dx) && readI8(dy) && (dx != 0 || dy != 0))
+        moveBy(dx * scaleX, dy * scaleY);
+}
+
+bool ConversionJob::drawSubshape()
+{
+    quint16 number = 0;
+    bool extended = false;
+    double savedScaleX = scaleX;
+    double savedScaleY = scaleY;
+    double savedX = currentX;
+    double savedY = currentY;
+
+    if (fontKind & kBigfont) {
+        quint8 first = 0;
+        if (!readU8(first))
+            return true;
+        number = first;
+        if (first == 0) {
+            // Extended form: number, origin, and width and height that
+            // replace the scales; all of it is undone when the subshape ends.
+            quint8 high = 0;
+            quint8 low = 0;
+            qint8 originX = 0;
+            qint8 originY = 0;
+            qint8 width = 0;
+            qint8 height = 0;
+            if (!readU8(high) || !readU8(low) || !readI8(originX) || !readI8(originY)
+                || !readI8(width) || !readI8(height))
+                return true;
+            number = quint16(high * 256 + low);
+            extended = true;
+            currentX += originX;
+            currentY += originY;
+            if (bigfontHeight != 0) {
+                scaleX = width / double(bigfontHeight);
+                scaleY = height / double(bigfontHeight);
+            }
+        }
+    } else if (fontKind & kUnifont) {
+        quint8 high = 0;
+        quint8 low = 0;
+        if (!readU8(high) || !readU8(low))
+            return true;
+        number = quint16(high * 256 + low);
+    } else {
+        quint8 byte = 0;
+        if (!readU8(byte))
+            return true;
+        number = byte;
+    }
+
+    const quint32 resume = cursor;
+    const bool ok = interpretShape(number);
+    cursor = resume;
+    if (extended) {
+        scaleX = savedScaleX;
+        scaleY = savedScaleY;
+        currentX = savedX;
+        currentY = savedY;
+    }
+    return ok;
+}
+
+// Operand bytes of a code 7, by font kind.
+void ConversionJob::skipSubshapeOperands()
+{
+    quint8 byte = 0;
+    if (fontKind & kBigfont) {
+        if (readU8(byte) && byte == 0)
+            skipBytes(6);
+    } else if (fontKind & kUnifont) {
+        skipBytes(2);
+    } else {
+        skipBytes(1);
+    }
+}
+
+// Code 14: the next command is for vertical writing only, and glyphs are
+// always made for horizontal writing, so it is read past, not executed.
+void ConversionJob::skipNextCommand()
+{
+    quint8 command = 0;
+    // A chain of 14s skips the command at its end; read it iteratively so a
+    // long chain cannot exhaust the stack.
+    do {
+        if (!readU8(command))
+            return;
+    } while (command == VerticalOnly);
+
+    quint8 dx = 0;
+    quint8 dy = 0;
+    switch (command) {
+    case DivideLengths:
+    case MultiplyLengths:
+        skipBytes(1);
+        break;
+    case Subshape:
+        skipSubshapeOperands();
+        break;
+    case Displacement:
+    case OctantArc:
+        skipBytes(2);
+        break;
+    case Displacements:
+        while (readU8(dx) && readU8(dy) && (dx != 0 || dy != 0)) {
+        }
+        break;
+    case FractionalArc:
+        skipBytes(5);
+        break;
+    case BulgeArc:
+        skipBytes(3);
+        break;
+    case BulgeArcs:
+        if (readU8(dx) && readU8(dy) && (dx != 0 || dy != 0)) {
+            while (skipBytes(1) && readU8(dx) && readU8(dy) && (dx != 0 || dy != 0)) {
+            }
+        }
+        break;
+    default: // 0, 1, 2, 5, 6 and vector bytes have no operands
+        break;
+    }
+}

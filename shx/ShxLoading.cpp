@@ -1,0 +1,77 @@
+// Reading an SHX file whole and recognising its kind from the header text.
+#include "job/ConversionJob.h"
+
+#include <QFile>
+#include <QFileInfo>
+
+#include <limits>
+
+namespace {
+
+constexpr quint8 kHeaderTerminator = 0x1A;
+// The terminator is looked for from this position on...
+constexpr quint32 kFirstTerminatorPos = 22;
+// ...and a header without one ends here.
+constexpr quint32 kLongestHeader = 40;
+
+constexpr int kBigfont = 1;
+constexpr int kUnifont = 2;
+
+} // namespace
+
+bool ConversionJob::loadShx(const QString &path)
+{
+    if (QFileInfo(path).suffix().compare(QLatin1String("shx"), Qt::CaseInsensitive) != 0)
+        return false;
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly))
+        return false;
+    fontName = QFileInfo(path).baseName();
+    return loadShxBytes(file.readAll());
+}
+
+bool ConversionJob::loadShxBytes(const QByteArray &bytes)
+{
+    shxBytes = bytes;
+    // Positions in an SHX file are 32-bit; nothing larger is one.
+    if (shxBytes.isEmpty() || shxBytes.size() > std::numeric_limits<qint32>::max())
+        return false;
+    shxData = reinterpret_cast<const quint8 *>(shxBytes.constData());
+    if (detectFontKind() == 0)
+        return false;
+    if (fontKind & kBigfont)
+        return readBigfontTable();
+    return readShapeTable();
+}
+
+int ConversionJob::detectFontKind()
+{
+    fontKind = 0;
+    const quint32 size = dataSize();
+    // A file that ends before its header does is not an SHX file.
+    if (size <= kFirstTerminatorPos)
+        return 0;
+    cursor = kFirstTerminatorPos + 1;
+    if (shxData[kFirstTerminatorPos] != kHeaderTerminator) {
+        for (;;) {
+            if (cursor >= size)
+                return 0;
+            const quint8 byte = shxData[cursor++];
+            if (byte == kHeaderTerminator || cursor >= kLongestHeader)
+                break;
+        }
+    }
+
+    const QByteArray header = shxBytes.left(int(cursor));
+    if (header.contains("bigfont"))
+        fontKind = kBigfont;
+    else if (header.contains("unifont 1.0"))
+        fontKind = kUnifont;
+    else if (header.contains("shapes 1.1"))
+        fontKind = 264;
+    else if (header.contains("1.0"))
+        fontKind = 4;
+    else if (header.contains("1.1"))
+        fontKind = 8;
+    return fontKind;
+}
