@@ -1,0 +1,156 @@
+// Builds SHX files of all three kinds from readable descriptions.
+#include "ShxBuilder.h"
+
+namespace shxtest {
+
+void appendU16LE(QByteArray &out, quint16 value)
+{
+    out.append(char(value & 0xFF));
+    out.append(char(value >> 8));
+}
+
+void appendU32LE(QByteArray &out, quint32 value)
+{
+    appendU16LE(out, quint16(value & 0xFFFF));
+    appendU16LE(out, quint16(value >> 16));
+}
+
+ShapeCode &ShapeCode::u8(quint8 byte)
+{
+    m_bytes.append(char(byte));
+    return *this;
+}
+
+ShapeCode &ShapeCode::bigfontSubshape(quint16 number, qint8 originX, qint8 originY, qint8 width,
+                                      qint8 height)
+{
+    return op(7).u8(0).u8(number >> 8).u8(number & 0xFF).i8(originX).i8(originY).i8(width).i8(
+        height);
+}
+
+ShapeCode &ShapeCode::moves(std::initializer_list<Pair> pairs)
+{
+    op(9);
+    for (const Pair &pair : pairs)
+        i8(pair.dx).i8(pair.dy);
+    return u8(0).u8(0);
+}
+
+ShapeCode &ShapeCode::fractionalArc(quint8 startOffset, quint8 endOffset, quint16 radius,
+                                    qint8 spec)
+{
+    return op(11).u8(startOffset).u8(endOffset).u8(radius >> 8).u8(radius & 0xFF).i8(spec);
+}
+
+ShapeCode &ShapeCode::bulgeArcs(std::initializer_list<Bulge> arcs)
+{
+    op(13);
+    for (const Bulge &arc : arcs)
+        i8(arc.dx).i8(arc.dy).i8(arc.bulge);
+    return u8(0).u8(0);
+}
+
+ShapeCode &ShapeCode::raw(std::initializer_list<int> bytes)
+{
+    for (int byte : bytes)
+        u8(quint8(byte));
+    return *this;
+}
+
+ShapeCode &ShapeCode::withoutEnd()
+{
+    m_end = false;
+    return *this;
+}
+
+QByteArray ShapeCode::bytes() const
+{
+    return m_end ? m_bytes + QByteArray(1, '\0') : m_bytes;
+}
+
+QByteArray definition(const QByteArray &name, const ShapeCode &code)
+{
+    return name + QByteArray(1, '\0') + code.bytes();
+}
+
+QByteArray fontInfo(const QByteArray &name, quint8 above, quint8 below, quint8 modes)
+{
+    QByteArray out = name + QByteArray(1, '\0');
+    out.append(char(above)).append(char(below)).append(char(modes));
+    return out;
+}
+
+QByteArray header(const QByteArray &text, int terminatorPos)
+{
+    if (terminatorPos < 0)
+        return text;
+    QByteArray out = text;
+    if (out.size() < terminatorPos)
+        out.append(QByteArray(terminatorPos - out.size(), ' '));
+    out.append(char(0x1A));
+    return out;
+}
+
+QByteArray shapeFont(const QList<Entry> &entries, const QByteArray &headerBytes)
+{
+    QByteArray out = headerBytes;
+    out.append(QByteArray(4, '\0'));
+    appendU16LE(out, quint16(entries.size()));
+    for (const Entry &entry : entries) {
+        appendU16LE(out, entry.number);
+        appendU16LE(out, quint16(entry.definition.size()));
+    }
+    for (const Entry &entry : entries)
+        out.append(entry.definition);
+    return out;
+}
+
+QByteArray shapeFont(quint8 above, const QList<Entry> &entries, const QByteArray &headerBytes)
+{
+    QList<Entry> all{{0, fontInfo("Varnel test", above)}};
+    all.append(entries);
+    return shapeFont(all, headerBytes);
+}
+
+QByteArray unifont(const QByteArray &fontInfoDefinition, const QList<Entry> &entries,
+                   const QByteArray &headerBytes)
+{
+    QByteArray out = headerBytes;
+    appendU16LE(out, quint16(entries.size() + 1));
+    appendU16LE(out, 0);
+    appendU16LE(out, quint16(fontInfoDefinition.size()));
+    out.append(fontInfoDefinition);
+    for (const Entry &entry : entries) {
+        appendU16LE(out, entry.number);
+        appendU16LE(out, quint16(entry.definition.size()));
+        out.append(entry.definition);
+    }
+    return out;
+}
+
+QByteArray bigfont(const QList<EscapeRange> &ranges, const QList<Entry> &entries, quint8 height,
+                   const QByteArray &fontNameInInfo, const QByteArray &headerBytes)
+{
+    QByteArray out = headerBytes;
+    appendU16LE(out, 0);
+    appendU16LE(out, quint16(entries.size()));
+    appendU16LE(out, quint16(ranges.size()));
+    for (const EscapeRange &range : ranges) {
+        appendU16LE(out, range.first);
+        appendU16LE(out, range.last);
+    }
+    const QByteArray info = fontNameInInfo + QByteArray(1, '\0') + char(height) + QByteArray(2, '\0');
+    quint32 offset = quint32(out.size() + 8 * entries.size() + info.size());
+    for (const Entry &entry : entries) {
+        appendU16LE(out, entry.number);
+        appendU16LE(out, quint16(entry.definition.size()));
+        appendU32LE(out, offset);
+        offset += quint32(entry.definition.size());
+    }
+    out.append(info);
+    for (const Entry &entry : entries)
+        out.append(entry.definition);
+    return out;
+}
+
+} // namespace shxtest
