@@ -1,0 +1,2 @@
+// Reads an FNT file back and checks it against the format.
+#include "fnt/FntReader.h"
