@@ -20,6 +20,8 @@ constexpr int kRecordHeadSize = 14;
 constexpr int kReservedBytes = 6;
 constexpr int kLineSize = 8;
 constexpr int kArcSize = 14;
+constexpr int kPolylineHeadSize = 2;
+constexpr int kPointSize = 4;
 
 inline void putU16BE(QByteArray &out, qint32 value)
 {
@@ -39,6 +41,22 @@ inline void putF32BE(QByteArray &out, float value)
     quint32 bits = 0;
     std::memcpy(&bits, &value, sizeof bits);
     putU32BE(out, bits);
+}
+
+// Stores into a buffer the caller has already sized, advancing `p`: the hot
+// path of glyph encoding, where appending two bytes at a time is too slow.
+inline void storeU16BE(char *&p, qint32 value)
+{
+    *p++ = char((value >> 8) & 0xFF);
+    *p++ = char(value & 0xFF);
+}
+
+inline void storeF32BE(char *&p, float value)
+{
+    quint32 bits = 0;
+    std::memcpy(&bits, &value, sizeof bits);
+    qToBigEndian<quint32>(bits, p);
+    p += 4;
 }
 
 // Overwrites a 16-bit field whose value became known after it was written.

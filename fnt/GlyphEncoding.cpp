@@ -8,12 +8,57 @@ namespace {
 constexpr qint32 kEmptyExtent = -256;
 constexpr qint32 kEmptyAdvance = 128;
 
-void putCoordinate(QByteArray &out, double value)
+void storeCoordinate(char *&p, double value)
 {
-    fnt::putU16BE(out, truncToInt(value));
+    fnt::storeU16BE(p, truncToInt(value));
 }
 
 } // namespace
+
+qsizetype ConversionJob::glyphRecordSize() const
+{
+    qsizetype size = fnt::kRecordHeadSize + fnt::kLineSize * lines.size()
+                     + fnt::kArcSize * arcs.size();
+    for (const GlyphPolyline &polyline : std::as_const(polylines))
+        size += fnt::kPolylineHeadSize + fnt::kPointSize * polyline.points.size();
+    return size;
+}
+
+void ConversionJob::encodeGlyph(qint32 advance)
+{
+    glyphBytes.resize(glyphRecordSize());
+    char *p = glyphBytes.data();
+
+    // Head: advance, the three counts, six reserved zero bytes.
+    fnt::storeU16BE(p, advance);
+    fnt::storeU16BE(p, qint32(lines.size()));
+    fnt::storeU16BE(p, qint32(polylines.size()));
+    fnt::storeU16BE(p, qint32(arcs.size()));
+    for (int i = 0; i < fnt::kReservedBytes; ++i)
+        *p++ = 0;
+
+    for (const GlyphLine &line : std::as_const(lines)) {
+        storeCoordinate(p, line.x1);
+        storeCoordinate(p, line.y1);
+        storeCoordinate(p, line.x2);
+        storeCoordinate(p, line.y2);
+    }
+    for (const GlyphPolyline &polyline : std::as_const(polylines)) {
+        fnt::storeU16BE(p, polyline.pointCount);
+        for (const QPointF &point : polyline.points) {
+            storeCoordinate(p, point.x());
+            storeCoordinate(p, point.y());
+        }
+    }
+    for (const GlyphArc &arc : std::as_const(arcs)) {
+        storeCoordinate(p, arc.centerX);
+        storeCoordinate(p, arc.centerY);
+        fnt::storeU16BE(p, arc.radius);
+        fnt::storeF32BE(p, arc.startAngle);
+        fnt::storeF32BE(p, arc.endAngle);
+    }
+    Q_ASSERT(p == glyphBytes.constData() + glyphBytes.size());
+}
 
 void ConversionJob::buildFntGlyphs()
 {
@@ -41,33 +86,7 @@ void ConversionJob::buildFntGlyphs()
         if (advance == 0)
             advance = maxX == kEmptyExtent ? kEmptyAdvance : 1;
 
-        // Record head: advance, the three counts, six reserved zero bytes.
-        fnt::putU16BE(glyphBytes, qint32(advance & 0xFFFF));
-        fnt::putU16BE(glyphBytes, qint32(lines.size()));
-        fnt::putU16BE(glyphBytes, qint32(polylines.size()));
-        fnt::putU16BE(glyphBytes, qint32(arcs.size()));
-        glyphBytes.append(fnt::kReservedBytes, '\0');
-
-        for (const GlyphLine &line : std::as_const(lines)) {
-            putCoordinate(glyphBytes, line.x1);
-            putCoordinate(glyphBytes, line.y1);
-            putCoordinate(glyphBytes, line.x2);
-            putCoordinate(glyphBytes, line.y2);
-        }
-        for (const GlyphPolyline &polyline : std::as_const(polylines)) {
-            fnt::putU16BE(glyphBytes, polyline.pointCount);
-            for (qint32 i = 0; i < polyline.pointCount && i < polyline.points.size(); ++i) {
-                putCoordinate(glyphBytes, polyline.points.at(i).x());
-                putCoordinate(glyphBytes, polyline.points.at(i).y());
-            }
-        }
-        for (const GlyphArc &arc : std::as_const(arcs)) {
-            putCoordinate(glyphBytes, arc.centerX);
-            putCoordinate(glyphBytes, arc.centerY);
-            fnt::putU16BE(glyphBytes, arc.radius);
-            fnt::putF32BE(glyphBytes, arc.startAngle);
-            fnt::putF32BE(glyphBytes, arc.endAngle);
-        }
+        encodeGlyph(qint32(advance & 0xFFFF));
 
         // When two shapes share a code, the higher shape number wins.
         glyphTable.insert(mapCharCode(shape), glyphBytes);
@@ -83,6 +102,7 @@ void ConversionJob::buildFntGlyphs()
         fnt::putU32BE(fntBytes, quint32(pos));
         pos += quint64(glyphTable.value(code).size());
     }
+    fntBytes.reserve(qsizetype(pos));
     for (quint16 code : std::as_const(codeList)) {
         if (code != 0)
             fntBytes.append(glyphTable.value(code));

@@ -138,6 +138,8 @@ private:
     void executeCommand(quint8 command, bool &ok);
     void moveBy(double dx, double dy);
     void skipSubshapeOperands();
+    qsizetype glyphRecordSize() const;
+    void encodeGlyph(qint32 advance);
 };
 
 // The outcome's message, translated under the context "QObject".
