@@ -1,22 +1,23 @@
-// varnel-cli: the dialog's conversion from the command line.
-#include "job/ConversionJob.h"
+// varnel-cli: converts SHX fonts, checks FNT files and draws glyph sheets.
+#include "Commands.h"
 
-#include <QCommandLineParser>
-#include <QCoreApplication>
-#include <QStringList>
 #include <QTextStream>
 
 #include <cstdio>
+#include <cstring>
 
-namespace {
+#ifdef Q_OS_WIN
+#include <io.h>
+#else
+#include <unistd.h>
+#endif
 
-enum ExitStatus { Success = 0, ConversionFailed = 1, UsageError = 2 };
+namespace cli {
 
-// The dialog's code page items, in their order.
-const QStringList kCodePageNames = {
-    QStringLiteral("unicode"), QStringLiteral("euc-kr"), QStringLiteral("big5"),
-    QStringLiteral("gbc"), QStringLiteral("shift-jis"),
-};
+int codePageIndex(const QString &name)
+{
+    return int(kCodePageNames.indexOf(name.toLower()));
+}
 
 int usageError(const QString &message)
 {
@@ -25,54 +26,25 @@ int usageError(const QString &message)
     return UsageError;
 }
 
-} // namespace
+bool stderrIsTerminal()
+{
+#ifdef Q_OS_WIN
+    return _isatty(_fileno(stderr));
+#else
+    return isatty(fileno(stderr));
+#endif
+}
+
+} // namespace cli
 
 int main(int argc, char *argv[])
 {
-    QCoreApplication app(argc, argv);
-    QCoreApplication::setApplicationName(QStringLiteral("varnel-cli"));
-    QCoreApplication::setApplicationVersion(QStringLiteral(VARNEL_VERSION));
-
-    QCommandLineParser parser;
-    parser.setApplicationDescription(
-        QStringLiteral("Converts an SHX shape font (shape font, unifont or big font) "
-                       "into an FNT vector font."));
-    parser.addHelpOption();
-    parser.addVersionOption();
-    const QCommandLineOption codePage(
-        QStringLiteral("code-page"),
-        QStringLiteral("Code page of a big font's character codes: %1. "
-                       "Without it the code page is detected from the font.")
-            .arg(kCodePageNames.join(QStringLiteral(", "))),
-        QStringLiteral("name"));
-    parser.addOption(codePage);
-    parser.addPositionalArgument(QStringLiteral("input"), QStringLiteral("The SHX font to read."));
-    parser.addPositionalArgument(QStringLiteral("output"), QStringLiteral("The FNT file to write."));
-
-    if (!parser.parse(app.arguments()))
-        return usageError(parser.errorText());
-    if (parser.isSet(QStringLiteral("help")))
-        parser.showHelp(Success);
-    if (parser.isSet(QStringLiteral("version")))
-        parser.showVersion();
-
-    const QStringList paths = parser.positionalArguments();
-    if (paths.size() != 2)
-        return usageError(QStringLiteral("expected an input SHX file and an output FNT file"));
-
-    ConversionJob job;
-    job.shxPath = paths.at(0);
-    job.fntPath = paths.at(1);
-    if (parser.isSet(codePage)) {
-        const qsizetype index = kCodePageNames.indexOf(parser.value(codePage).toLower());
-        if (index < 0)
-            return usageError(QStringLiteral("unknown code page '%1'").arg(parser.value(codePage)));
-        job.useCodePage = true;
-        job.codePageIndex = qint32(index);
-    }
-
-    const ConversionOutcome outcome = job.convert();
-    QTextStream(outcome == ConversionOutcome::Converted ? stdout : stderr)
-        << outcomeText(outcome) << "\n";
-    return outcome == ConversionOutcome::Converted ? Success : ConversionFailed;
+    // A subcommand is the first argument; everything else is a conversion.
+    if (argc > 1 && std::strcmp(argv[1], "inspect") == 0)
+        return cli::runInspect(argc, argv);
+#ifdef VARNEL_HAVE_PREVIEW
+    if (argc > 1 && std::strcmp(argv[1], "preview") == 0)
+        return cli::runPreview(argc, argv);
+#endif
+    return cli::runConvert(argc, argv);
 }

@@ -1,0 +1,29 @@
+// The commands of varnel-cli, one source file each, and what they share.
+#pragma once
+
+#include <QString>
+#include <QStringList>
+
+namespace cli {
+
+enum ExitStatus { Success = 0, Failure = 1, UsageError = 2 };
+
+// The dialog's code page items, in their order.
+inline const QStringList kCodePageNames = {
+    QStringLiteral("unicode"), QStringLiteral("euc-kr"), QStringLiteral("big5"),
+    QStringLiteral("gbc"), QStringLiteral("shift-jis"),
+};
+
+// The item index of a code page name (any case), or -1.
+int codePageIndex(const QString &name);
+int usageError(const QString &message);
+// Whether standard error is a terminal, where progress lines make sense.
+bool stderrIsTerminal();
+
+int runConvert(int argc, char *argv[]);
+int runInspect(int argc, char *argv[]);
+#ifdef VARNEL_HAVE_PREVIEW
+int runPreview(int argc, char *argv[]);
+#endif
+
+} // namespace cli
