@@ -18,9 +18,10 @@ constexpr double kLabelHeight = 16.0;
 constexpr double kMargin = 12.0;
 constexpr double kTitleHeight = 26.0;
 constexpr int kColumns = 16;
+constexpr double kMinSheetWidth = 420.0; // room for the title
 
 const QColor kPage(255, 255, 255);
-const QColor kBox(240, 240, 240);
+const QColor kBox(236, 240, 244); // tinted, so no grey of anti-aliased text matches it
 const QColor kBaseline(70, 130, 220);
 const QColor kAdvance(230, 120, 40);
 const QColor kInk(0, 0, 0);
@@ -74,7 +75,7 @@ GlyphSheet::GlyphSheet(const fnt::FntFont &font, const QList<int> &glyphIndexes)
     if (count > kColumns * kColumns)
         m_columns = int(std::ceil(std::sqrt(double(count))));
     const int rows = std::max(1, (count + m_columns - 1) / m_columns);
-    m_size = QSize(int(std::ceil(2 * kMargin + m_columns * m_cellSize.width())),
+    m_size = QSize(int(std::ceil(std::max(kMinSheetWidth, 2 * kMargin + m_columns * m_cellSize.width()))),
                    int(std::ceil(2 * kMargin + kTitleHeight + rows * m_cellSize.height())));
 }
 
