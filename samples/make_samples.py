@@ -434,18 +434,16 @@ def main():
         return 2
 
     if args.check:
-        stale = []
+        stale = 0
         for name, data in fonts.items():
-            path = os.path.join(here, name)
             try:
-                with open(path, "rb") as f:
-                    same = f.read() == data
-            except OSError:
-                same = False
-            if not same:
-                stale.append(name)
-        for name in stale:
-            print(f"{name} is not what make_samples.py makes; rerun it", file=sys.stderr)
+                with open(os.path.join(here, name), "rb") as f:
+                    problem = None if f.read() == data else "differs from its definitions"
+            except OSError as error:
+                problem = f"cannot be read ({error.strerror})"
+            if problem:
+                stale += 1
+                print(f"{name} {problem}; run make_samples.py to rebuild it", file=sys.stderr)
         return 1 if stale else 0
 
     os.makedirs(args.out, exist_ok=True)
