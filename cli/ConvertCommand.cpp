@@ -25,6 +25,7 @@ namespace cli {
 namespace {
 
 const QLatin1String kShxSuffix("shx");
+constexpr int kShownPathLength = 60;
 
 struct Options
 {
@@ -162,8 +163,11 @@ public:
             return;
         std::lock_guard<std::mutex> lock(m_mutex);
         ++m_started;
-        QTextStream(stderr) << "\r\033[K[" << m_started << "/" << m_total << "] "
-                            << QDir::toNativeSeparators(path);
+        // Kept to one line of a narrow terminal, or the next one cannot erase it.
+        QString shown = QDir::toNativeSeparators(path);
+        if (shown.size() > kShownPathLength)
+            shown = QStringLiteral("...") + shown.right(kShownPathLength - 3);
+        QTextStream(stderr) << "\r\033[K[" << m_started << "/" << m_total << "] " << shown;
     }
     void finish()
     {
