@@ -335,10 +335,14 @@ bool FntReader::readArcs(Cursor &in, FntGlyph &glyph, quint16 count)
         in.readI16BE(arc.radius);
         in.readF32BE(arc.startAngle);
         in.readF32BE(arc.endAngle);
-        // Written so that this comparison also catches a NaN angle.
-        if (!(arc.endAngle >= arc.startAngle))
+        if (std::isnan(arc.startAngle) || std::isnan(arc.endAngle))
+            violation(pos + 6, QStringLiteral("arc %1 of glyph %2 has an angle that is not a "
+                                              "number, so it has no start or end")
+                                   .arg(i)
+                                   .arg(m_font.glyphs.size()));
+        else if (arc.endAngle < arc.startAngle)
             violation(pos + 10, QStringLiteral("arc %1 of glyph %2 ends at %3 degrees, which is "
-                                               "not at or above its start angle %4")
+                                               "below its start angle %4")
                                     .arg(i)
                                     .arg(m_font.glyphs.size())
                                     .arg(double(arc.endAngle))

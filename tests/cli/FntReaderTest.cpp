@@ -197,7 +197,7 @@ void FntReaderTest::reportsDamage_data()
     QTest::newRow("reserved byte set") << patched(good, 70, "01") << qint64(70);
     QTest::newRow("polyline of two points") << patched(good, 98, "0002") << qint64(98);
     QTest::newRow("arc ending below its start") << patched(good, 118, "42b4000000000000") << qint64(122);
-    QTest::newRow("arc angle not a number") << patched(good, 122, "7fc00000") << qint64(122);
+    QTest::newRow("arc angle not a number") << patched(good, 122, "7fc00000") << qint64(118);
     QTest::newRow("first header word not 3") << patched(good, 36, "0004") << qint64(36);
     QTest::newRow("range count too large for the file") << patched(good, 48, "ffff") << qint64(126);
     QTest::newRow("line count too large for the file") << patched(good, 64, "ffff") << qint64(126);
