@@ -324,7 +324,7 @@ int runConvert(int argc, char *argv[])
                                          "or SHX files and folders to convert"));
     // INPUT OUTPUT: the second path names the result unless it is itself
     // an SHX file or a folder to convert.
-    const bool batchOptions = parser.isSet(outputDir) || parser.isSet(recursive) || parser.isSet(jobs);
+    const bool batchOptions = parser.isSet(outputDir) || parser.isSet(recursive);
     if (paths.size() == 2 && !batchOptions && !isShxName(paths.at(1))
         && !QFileInfo(paths.at(1)).isDir())
         return convertOne(paths.at(0), paths.at(1), options);
