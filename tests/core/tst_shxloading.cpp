@@ -4,7 +4,6 @@
 
 #include <QDir>
 #include <QFile>
-#include <QRandomGenerator>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -23,7 +22,6 @@ private slots:
     void kindOrder();
     void truncatedTables_data();
     void truncatedTables();
-    void garbageNeverCrashes();
 };
 
 namespace {
@@ -210,25 +208,6 @@ void TestShxLoading::truncatedTables()
     QCOMPARE(coretest::load(job, bytes), loads);
     QCOMPARE(job.convertBytes(bytes, QStringLiteral("cut")),
              loads ? ConversionOutcome::Converted : ConversionOutcome::ReadFailed);
-}
-
-// Random tables behind each kind of header: the outcome is one of the two
-// that a conversion in memory can have, and never a crash or a hang.
-void TestShxLoading::garbageNeverCrashes()
-{
-    QRandomGenerator random(20261205);
-    const QList<QByteArray> headers = {header("bigfont 1.0"), header("unifont 1.0"),
-                                       header("shapes 1.1")};
-    for (int round = 0; round < 300; ++round) {
-        QByteArray bytes = headers.at(round % headers.size());
-        const int length = random.bounded(1, 400);
-        for (int i = 0; i < length; ++i)
-            bytes.append(char(random.bounded(256)));
-        ConversionJob job;
-        const ConversionOutcome outcome = job.convertBytes(bytes, QStringLiteral("noise"));
-        QVERIFY(outcome == ConversionOutcome::Converted
-                || outcome == ConversionOutcome::ReadFailed);
-    }
 }
 
 QTEST_GUILESS_MAIN(TestShxLoading)
