@@ -39,7 +39,9 @@ bool ConversionJob::writeFntFile(const QString &path)
     QSaveFile file(path);
     if (!file.open(QIODevice::WriteOnly))
         return false;
-    if (file.write(fntBytes) != fntBytes.size()) {
+    // write() only fills the device's buffer; a full disk shows when it is
+    // flushed, and commit() would move the short file into place regardless.
+    if (file.write(fntBytes) != fntBytes.size() || !file.flush()) {
         file.cancelWriting();
         return false;
     }
