@@ -60,6 +60,27 @@ void ConversionJob::encodeGlyph(qint32 advance)
     Q_ASSERT(p == glyphBytes.constData() + glyphBytes.size());
 }
 
+// Runs a glyph's shape afresh. Every run of a glyph (the shifted one, those
+// after the baseline fix-up) gets the steps its first run took, so all of
+// them draw the same strokes, and only the first run is charged to the font.
+void ConversionJob::drawGlyph(quint16 shape, double shift)
+{
+    resetGlyph();
+    xShift = shift;
+    const auto known = glyphSteps.constFind(shape);
+    if (known != glyphSteps.cend()) {
+        glyphStepsLeft = *known;
+        interpretShape(shape);
+        return;
+    }
+    const qint64 granted = qMin(kMaxStepsPerGlyph, fontStepsLeft);
+    glyphStepsLeft = granted;
+    interpretShape(shape);
+    const qint64 used = granted - glyphStepsLeft;
+    fontStepsLeft -= used;
+    glyphSteps.insert(shape, used);
+}
+
 void ConversionJob::buildFntGlyphs()
 {
     if (shapeMap.isEmpty())
@@ -70,16 +91,13 @@ void ConversionJob::buildFntGlyphs()
         const quint16 shape = *it;
         if (shape == 0)
             continue;
-        resetGlyph();
-        interpretShape(shape);
+        drawGlyph(shape, 0.0);
 
         // Move a glyph that reaches left of 0 right by the whole part of its
         // overhang. -256 marks a glyph that drew nothing.
         if (minX < 0 && minX != kEmptyExtent) {
             const double shift = -double(minX);
-            resetGlyph();
-            xShift = shift;
-            interpretShape(shape);
+            drawGlyph(shape, shift);
         }
 
         qint64 advance = qint64(maxX) - minX;

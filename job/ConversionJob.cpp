@@ -36,6 +36,7 @@ void ConversionJob::reset()
     minY = 0;
 
     fontStepsLeft = kMaxStepsPerFont;
+    glyphSteps.clear();
     decoder.setCodePage(0);
 }
 

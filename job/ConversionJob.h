@@ -9,6 +9,7 @@
 #include "shape/GlyphGeometry.h"
 
 #include <QByteArray>
+#include <QHash>
 #include <QList>
 #include <QMap>
 #include <QPointF>
@@ -113,14 +114,20 @@ public:
 
     // ---- implementation state beyond the fields above -------------------
     // Subshapes multiply work: four levels of a 64 KiB definition calling
-    // the next level thousands of times would run for days. A real glyph
-    // runs a few hundred commands, a real font a few million, so these
-    // bounds never touch one; a hostile shape simply ends when its share is
-    // spent, as if its end byte had been read.
-    static constexpr qint64 kMaxStepsPerGlyph = qint64(1) << 16;
-    static constexpr qint64 kMaxStepsPerFont = qint64(1) << 26;
+    // the next level thousands of times would run for days. A step is a
+    // command, an operand pair or triple of codes 9 and 13, or a byte read
+    // past (names, skipped commands). A real glyph takes a few hundred steps,
+    // a real font a few million, so these bounds never touch one; a hostile
+    // shape simply ends when its share is spent, as if its end byte had been
+    // read. One step adds at most one element or point to a glyph (the first
+    // move of a run adds two), so every count of a record fits its 16 bits.
+    static constexpr qint64 kMaxStepsPerGlyph = 65534;
+    static constexpr qint64 kMaxStepsPerFont = qint64(1) << 24;
+    // An arc takes about eight times as long to work out as a straight move.
+    static constexpr qint64 kStepsPerArc = 8;
     qint64 glyphStepsLeft = 0;
     qint64 fontStepsLeft = 0;
+    QHash<quint16, qint64> glyphSteps;   // steps each glyph's first run took
     CodePageDecoder decoder;             // one per conversion, for mapCharCode
 
 private:
@@ -135,6 +142,8 @@ private:
     quint32 dataSize() const;
 
     bool takeStep();
+    bool skipNameCounted();
+    void drawGlyph(quint16 shape, double shift);
     void executeCommand(quint8 command, bool &ok);
     void moveBy(double dx, double dy);
     void skipSubshapeOperands();

@@ -161,6 +161,11 @@ bool ConversionJob::bulgeArc()
 void ConversionJob::addArc(double centerX, double centerY, double start, double end,
                            double radius)
 {
+    glyphStepsLeft -= kStepsPerArc - 1; // its command has taken one step already
+    // Coordinates beyond any double (a hostile scale) leave no angle to
+    // record: such an arc is left out rather than written with NaN angles.
+    if (std::isnan(start) || std::isnan(end))
+        return;
     const QPointF center = toFntPoint(QPointF(centerX, centerY));
     const double r = radius / double(above) * double(fntWidth);
     const double startDeg = start / kPi * 180.0;

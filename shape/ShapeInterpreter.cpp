@@ -42,13 +42,25 @@ bool closesRun(quint8 command)
 
 } // namespace
 
-// Counts one unit of work against the glyph's and the font's share.
+// Counts one unit of work against the glyph's share (the font's share is
+// handed out glyph by glyph, by drawGlyph).
 bool ConversionJob::takeStep()
 {
-    if (glyphStepsLeft <= 0 || fontStepsLeft <= 0)
+    if (glyphStepsLeft <= 0)
         return false;
     --glyphStepsLeft;
-    --fontStepsLeft;
+    return true;
+}
+
+// A name is read on every run of its shape, and a subshape can be run
+// thousands of times: each byte is work like a command.
+bool ConversionJob::skipNameCounted()
+{
+    quint8 byte = 0;
+    do {
+        if (!takeStep() || !readU8(byte))
+            return false;
+    } while (byte != 0);
     return true;
 }
 
@@ -67,7 +79,7 @@ bool ConversionJob::interpretShape(quint16 number)
     bool ok = true;
     quint8 command = EndOfShape;
     // Data that ends early ends the shape as if its end byte had been read.
-    if (skipName()) {
+    if (skipNameCounted()) {
         while (ok && takeStep() && readU8(command) && command != EndOfShape) {
             if (pendingPoints.size() >= 2 && closesRun(command))
                 flushPendingPoints();
@@ -277,9 +289,10 @@ void ConversionJob::skipNextCommand()
 {
     quint8 command = 0;
     // A chain of 14s skips the command at its end; read it iteratively so a
-    // long chain cannot exhaust the stack.
+    // long chain cannot exhaust the stack. Skipped bytes cost steps like
+    // executed ones, or a subshape of skipped bytes would run for free.
     do {
-        if (!readU8(command))
+        if (!takeStep() || !readU8(command))
             return;
     } while (command == VerticalOnly);
 
@@ -298,7 +311,7 @@ void ConversionJob::skipNextCommand()
         skipBytes(2);
         break;
     case Displacements:
-        while (readU8(dx) && readU8(dy) && (dx != 0 || dy != 0)) {
+        while (takeStep() && readU8(dx) && readU8(dy) && (dx != 0 || dy != 0)) {
         }
         break;
     case FractionalArc:
@@ -309,7 +322,8 @@ void ConversionJob::skipNextCommand()
         break;
     case BulgeArcs:
         if (readU8(dx) && readU8(dy) && (dx != 0 || dy != 0)) {
-            while (skipBytes(1) && readU8(dx) && readU8(dy) && (dx != 0 || dy != 0)) {
+            while (takeStep() && skipBytes(1) && readU8(dx) && readU8(dy)
+                   && (dx != 0 || dy != 0)) {
             }
         }
         break;
