@@ -1,5 +1,7 @@
 // varnel-fuzz-seeds DIR: writes the fuzzer's seed corpus, small fonts of all
-// three kinds that between them use every command and every operand form.
+// three kinds that between them use every command and every operand form,
+// and the light fonts of the hostile catalogue.
+#include "HostileFonts.h"
 #include "ShxBuilder.h"
 
 #include <QByteArray>
@@ -122,10 +124,18 @@ int main(int argc, char *argv[])
         {"bigfont-lead-81-9f-e0-fc", bigfontSeed({{0x81, 0x9F}, {0xE0, 0xFC}}, 0x82A0)},
         {"long-header", longHeader()},
     };
-    for (const Seed &seed : seeds) {
-        QFile file(QDir(dir).filePath(QLatin1String(seed.name) + QLatin1String(".shx")));
+    QList<Seed> all = seeds;
+    int hostileCount = 0;
+    for (const hostile::HostileFont &font : hostile::catalogue()) {
+        if (!font.heavy) // heavy ones only slow the fuzzer down
+            all.append({nullptr, font.bytes});
+    }
+    for (const Seed &seed : std::as_const(all)) {
+        const QString name = seed.name ? QLatin1String(seed.name)
+                                       : QStringLiteral("hostile-%1").arg(++hostileCount);
+        QFile file(QDir(dir).filePath(name + QLatin1String(".shx")));
         if (!file.open(QIODevice::WriteOnly) || file.write(seed.bytes) != seed.bytes.size()) {
-            std::fprintf(stderr, "varnel-fuzz-seeds: cannot write %s\n", seed.name);
+            std::fprintf(stderr, "varnel-fuzz-seeds: cannot write %s\n", qPrintable(name));
             return 1;
         }
     }
