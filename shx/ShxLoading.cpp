@@ -23,10 +23,15 @@ bool ConversionJob::loadShx(const QString &path)
 {
     if (QFileInfo(path).suffix().compare(QLatin1String("shx"), Qt::CaseInsensitive) != 0)
         return false;
+    // Only a regular file can be a font: opening a pipe would wait for a
+    // writer forever, and a device such as /dev/zero never ends.
+    const QFileInfo info(path);
+    if (!info.isFile() || info.size() > std::numeric_limits<qint32>::max())
+        return false;
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly))
         return false;
-    fontName = QFileInfo(path).baseName();
+    fontName = info.baseName();
     return loadShxBytes(file.readAll());
 }
 

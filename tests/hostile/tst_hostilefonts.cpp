@@ -5,8 +5,11 @@
 #include "fnt/FntReader.h"
 #include "job/ConversionJob.h"
 
+#include <QDir>
 #include <QTemporaryDir>
 #include <QTest>
+
+#include <sys/stat.h>
 
 using namespace shxtest;
 
@@ -68,6 +71,8 @@ private slots:
     void extremesLandWhereWorkedOut_data();
     void extremesLandWhereWorkedOut();
     void budgetsLeaveRealGlyphsWhole();
+    void inputsThatAreNotFilesAreRefused_data();
+    void inputsThatAreNotFilesAreRefused();
 };
 
 void HostileFontsTest::catalogueGetsItsOwnAnswer_data()
@@ -197,6 +202,34 @@ void HostileFontsTest::budgetsLeaveRealGlyphsWhole()
     QCOMPARE(glyph.polylines.first().points.size(), 20001);
     // 20,000 units at 128 / 100 FNT units each: x = 25600.
     QCOMPARE(glyph.polylines.first().points.last(), QPoint(25600, 63));
+}
+
+void HostileFontsTest::inputsThatAreNotFilesAreRefused_data()
+{
+    QTest::addColumn<QString>("kind");
+    QTest::newRow("pipe named like a font") << "pipe";      // open() waits for a writer
+    QTest::newRow("endless device named like a font") << "zero"; // /dev/zero never ends
+    QTest::newRow("directory named like a font") << "directory";
+}
+
+void HostileFontsTest::inputsThatAreNotFilesAreRefused()
+{
+    QFETCH(QString, kind);
+    QTemporaryDir dir;
+    QVERIFY(dir.isValid());
+    const QString input = dir.filePath(QStringLiteral("font.shx"));
+    if (kind == QLatin1String("pipe"))
+        QVERIFY(::mkfifo(QFile::encodeName(input).constData(), 0600) == 0);
+    else if (kind == QLatin1String("zero"))
+        QVERIFY(QFile::link(QStringLiteral("/dev/zero"), input));
+    else
+        QVERIFY(QDir().mkdir(input));
+
+    ConversionJob job;
+    job.shxPath = input;
+    job.fntPath = dir.filePath(QStringLiteral("font.fnt"));
+    QCOMPARE(job.convert(), ConversionOutcome::ReadFailed);
+    QVERIFY(!QFile::exists(job.fntPath));
 }
 
 QTEST_GUILESS_MAIN(HostileFontsTest)
