@@ -5,7 +5,6 @@
 
 namespace {
 
-constexpr qint32 kEmptyExtent = -256;
 constexpr qint32 kEmptyAdvance = 128;
 
 void storeCoordinate(char *&p, double value)

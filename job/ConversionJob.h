@@ -25,6 +25,12 @@ enum class ConversionOutcome {
 class ConversionJob
 {
 public:
+    // Bits of fontKind that later stages test.
+    static constexpr qint32 kBigfontKind = 1;
+    static constexpr qint32 kUnifontKind = 2;
+    // minX and maxX both at this value: the glyph has drawn nothing yet.
+    static constexpr qint32 kEmptyExtent = -256;
+
     ConversionJob();
     ~ConversionJob();
     ConversionJob(const ConversionJob &) = delete;

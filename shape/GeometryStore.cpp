@@ -1,13 +1,6 @@
 // The geometry of the glyph being converted, kept in FNT units.
 #include "job/ConversionJob.h"
 
-namespace {
-
-// minX and maxX both at this value: nothing drawn yet.
-constexpr qint32 kEmptyExtent = -256;
-
-} // namespace
-
 QPointF ConversionJob::toFntPoint(const QPointF &point)
 {
     // Divide first, then scale: the other order rounds differently, and the

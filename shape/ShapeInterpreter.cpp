@@ -25,9 +25,6 @@ enum Command : quint8 {
 // The glyph's own shape and three levels of subshapes.
 constexpr qint32 kMaxDepth = 4;
 
-constexpr int kBigfont = 1;
-constexpr int kUnifont = 2;
-
 // Unit steps of the sixteen vector directions.
 constexpr double kDirectionX[16] = {1, 1, 1, 0.5, 0, -0.5, -1, -1,
                                     -1, -1, -1, -0.5, 0, 0.5, 1, 1};
@@ -218,7 +215,7 @@ bool ConversionJob::drawSubshape()
     double savedX = currentX;
     double savedY = currentY;
 
-    if (fontKind & kBigfont) {
+    if (fontKind & kBigfontKind) {
         quint8 first = 0;
         if (!readU8(first))
             return true;
@@ -244,7 +241,7 @@ bool ConversionJob::drawSubshape()
                 scaleY = height / double(bigfontHeight);
             }
         }
-    } else if (fontKind & kUnifont) {
+    } else if (fontKind & kUnifontKind) {
         quint8 high = 0;
         quint8 low = 0;
         if (!readU8(high) || !readU8(low))
@@ -273,10 +270,10 @@ bool ConversionJob::drawSubshape()
 void ConversionJob::skipSubshapeOperands()
 {
     quint8 byte = 0;
-    if (fontKind & kBigfont) {
+    if (fontKind & kBigfontKind) {
         if (readU8(byte) && byte == 0)
             skipBytes(6);
-    } else if (fontKind & kUnifont) {
+    } else if (fontKind & kUnifontKind) {
         skipBytes(2);
     } else {
         skipBytes(1);

@@ -6,7 +6,6 @@
 namespace {
 
 constexpr quint32 kBigfontSkipped = 2;
-constexpr quint32 kIndexEntrySize = 8;
 constexpr int kCodePageCount = 5;
 // A character height of 0 in the file stands for 8.
 constexpr quint8 kDefaultHeight = 8;

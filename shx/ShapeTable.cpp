@@ -5,7 +5,6 @@
 
 namespace {
 
-constexpr int kUnifont = 2;
 // A shape font's table starts with four bytes that carry nothing we use.
 constexpr quint32 kShapeFontSkipped = 4;
 
@@ -20,7 +19,7 @@ qint32 toPosition(quint64 position)
 
 bool ConversionJob::readShapeTable()
 {
-    const bool unifont = fontKind & kUnifont;
+    const bool unifont = fontKind & kUnifontKind;
     if (!unifont && !skipBytes(kShapeFontSkipped))
         return false;
     quint16 count = 0;

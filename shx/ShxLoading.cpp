@@ -14,9 +14,6 @@ constexpr quint32 kFirstTerminatorPos = 22;
 // ...and a header without one ends here.
 constexpr quint32 kLongestHeader = 40;
 
-constexpr int kBigfont = 1;
-constexpr int kUnifont = 2;
-
 } // namespace
 
 bool ConversionJob::loadShx(const QString &path)
@@ -44,7 +41,7 @@ bool ConversionJob::loadShxBytes(const QByteArray &bytes)
     shxData = reinterpret_cast<const quint8 *>(shxBytes.constData());
     if (detectFontKind() == 0)
         return false;
-    if (fontKind & kBigfont)
+    if (fontKind & kBigfontKind)
         return readBigfontTable();
     return readShapeTable();
 }
@@ -69,9 +66,9 @@ int ConversionJob::detectFontKind()
 
     const QByteArray header = shxBytes.left(int(cursor));
     if (header.contains("bigfont"))
-        fontKind = kBigfont;
+        fontKind = kBigfontKind;
     else if (header.contains("unifont 1.0"))
-        fontKind = kUnifont;
+        fontKind = kUnifontKind;
     else if (header.contains("shapes 1.1"))
         fontKind = 264;
     else if (header.contains("1.0"))
