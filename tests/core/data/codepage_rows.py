@@ -1,6 +1,6 @@
 #!/usr/bin/env python3
 """Writes codepage_rows.txt: whole rows of code pages 949, 950, 936 and 932
-as Python's own codecs decode them, for tst_codepages.
+as Python's own codecs decode them, for tst_fontfiles.
 
 One line per row: the code page, the lead byte (00 for the single-byte row),
 then 256 UTF-16 units in hex, one for each second byte 00 to FF. A sequence
@@ -13,10 +13,10 @@ cells such as D7FA) are left out, since Python's table does not know them.
 import pathlib
 
 ROWS = {
-    949: [0x00, 0x81, 0xA1, 0xB0, 0xC8],
-    950: [0x00, 0xA1, 0xA4, 0xB0, 0xC9],
-    936: [0x00, 0x81, 0xB0, 0xC4, 0xF7],
-    932: [0x00, 0x81, 0x82, 0x88, 0x98, 0xE0],
+    949: [0x00, 0x81, 0xB0],
+    950: [0x00, 0xA4],
+    936: [0x00, 0x81, 0xB0],
+    932: [0x00, 0x82, 0xE0],
 }
 
 # Single bytes the Windows code pages map although Python's codecs do not.
