@@ -1,0 +1,214 @@
+// Hostile and damaged fonts get the converter's own answer, whatever it
+// writes reads back as a well-formed FNT file, and writing one loses nothing:
+// a failed write, a refused target or a failed conversion keeps the old file.
+#include "HostileFonts.h"
+#include "ShxBuilder.h"
+#include "fnt/FntReader.h"
+#include "job/ConversionJob.h"
+
+#include <QDir>
+#include <QProcess>
+#include <QTemporaryDir>
+#include <QTest>
+
+#include <csignal>
+#include <optional>
+#include <sys/resource.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+using namespace shxtest;
+
+Q_DECLARE_METATYPE(ConversionOutcome)
+
+namespace {
+
+// Longer than the image of sizeableFont() that replaces it.
+const QByteArray kOldContent = QByteArray("an older FNT file that must survive\n").repeated(400);
+
+// Converts `shx` and reads the image back: nothing when a converted image
+// does not read cleanly, an empty font when nothing was converted.
+std::optional<fnt::FntFont> convertAndRead(const QByteArray &shx,
+                                           ConversionOutcome *outcome = nullptr)
+{
+    ConversionJob job;
+    const ConversionOutcome got = job.convertBytes(shx, QStringLiteral("hostile"));
+    if (outcome)
+        *outcome = got;
+    fnt::FntReader reader;
+    if (got == ConversionOutcome::Converted && !reader.read(job.fntBytes))
+        return std::nullopt;
+    return reader.font();
+}
+
+// 200 glyphs of four strokes: an FNT image of several kilobytes.
+QByteArray sizeableFont()
+{
+    const QByteArray glyph = definition("g", ShapeCode().vector(3, 2).vector(3, 14).penUp()
+                                                 .vector(1, 0).penDown().octantArc(2, 0x14));
+    QList<Entry> entries;
+    for (int number = 1; number <= 200; ++number)
+        entries.append({quint16(number), glyph});
+    return shapeFont(12, entries);
+}
+
+bool writeFile(const QString &path, const QByteArray &bytes)
+{
+    QFile file(path);
+    return file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size();
+}
+
+QByteArray readFile(const QString &path)
+{
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
+QStringList entriesOf(const QString &dir)
+{
+    return QDir(dir).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot, QDir::Name);
+}
+
+} // namespace
+
+class HostileTest : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void catalogueGetsItsOwnAnswer_data()
+    {
+        QTest::addColumn<QByteArray>("shx");
+        QTest::addColumn<ConversionOutcome>("outcome");
+        for (const hostile::HostileFont &font : hostile::catalogue())
+            QTest::newRow(font.name) << font.bytes << font.outcome;
+    }
+
+    // Every cut a download can make of the small fonts is answered too.
+    void catalogueGetsItsOwnAnswer()
+    {
+        QFETCH(QByteArray, shx);
+        QFETCH(ConversionOutcome, outcome);
+        ConversionOutcome got;
+        QVERIFY(convertAndRead(shx, &got));
+        QCOMPARE(got, outcome);
+        for (qsizetype length = 0; shx.size() <= 4096 && length < shx.size(); ++length)
+            QVERIFY2(convertAndRead(shx.left(length)), qPrintable(QString::number(length)));
+    }
+
+    // The work budgets stop runaway glyphs, but a glyph far larger than any
+    // real one is drawn whole: a pen-down run of 20,000 steps. Its divisor 0
+    // must leave the scale alone.
+    void budgetsLeaveRealGlyphsWhole()
+    {
+        const QByteArray run = QByteArray("A\0\x03\0", 4) + QByteArray(20000, 0x10) + '\0';
+        const auto font = convertAndRead(shapeFont(100, {{65, run}}));
+        QVERIFY(font && font->glyphs.size() == 1);
+        const fnt::FntGlyph &glyph = font->glyphs.first();
+        QCOMPARE(glyph.polylines.size(), 1);
+        QCOMPARE(glyph.polylines.first().points.size(), 20001);
+        // 20,000 units at 128 / 100 FNT units each: x = 25600.
+        QCOMPARE(glyph.polylines.first().points.last(), QPoint(25600, 63));
+    }
+
+    void interruptedWriteKeepsOldFile_data()
+    {
+        QTest::addColumn<qint64>("limit"); // largest file the converter may write, bytes
+        QTest::newRow("no room at all") << qint64(0);
+        QTest::newRow("room for all but the last byte") << qint64(-1);
+    }
+
+    // The command line runs under a file size limit with SIGXFSZ ignored, so
+    // its write fails part way through as on a full disk.
+    void interruptedWriteKeepsOldFile()
+    {
+        QFETCH(qint64, limit);
+        QTemporaryDir dir;
+        const QString input = dir.filePath(QStringLiteral("font.shx"));
+        const QString output = dir.filePath(QStringLiteral("font.fnt"));
+        QVERIFY(writeFile(input, sizeableFont()) && writeFile(output, kOldContent));
+        ConversionJob reference;
+        QCOMPARE(reference.convertBytes(sizeableFont(), "font"), ConversionOutcome::Converted);
+        QVERIFY(reference.fntBytes.size() < kOldContent.size()); // for "longer old file" below
+        if (limit < 0)
+            limit = reference.fntBytes.size() - 1;
+
+        QProcess cli;
+        cli.setChildProcessModifier([limit] {
+            const rlimit size{rlim_t(limit), rlim_t(limit)};
+            ::setrlimit(RLIMIT_FSIZE, &size);
+            ::signal(SIGXFSZ, SIG_IGN);
+        });
+        cli.start(QCoreApplication::applicationDirPath() + QStringLiteral("/varnel-cli"),
+                  {input, output});
+        QVERIFY(cli.waitForFinished(60000));
+        QCOMPARE(cli.exitStatus(), QProcess::NormalExit);
+        QCOMPARE(cli.exitCode(), 1);
+        QVERIFY(cli.readAllStandardError().contains("Failed to write FNT file"));
+        QCOMPARE(readFile(output), kOldContent);
+        QCOMPARE(entriesOf(dir.path()), QStringList({"font.fnt", "font.shx"}));
+    }
+
+    void oldFileSurvives_data()
+    {
+        QTest::addColumn<QString>("input");  // "font", "cut font", "pipe" or "zero"
+        QTest::addColumn<QString>("target"); // relative to a fresh directory
+        QTest::addColumn<QString>("before"); // "", "file", "read-only" or "directory"
+        QTest::addColumn<ConversionOutcome>("outcome");
+
+        const auto write = ConversionOutcome::WriteFailed;
+        const auto read = ConversionOutcome::ReadFailed;
+        QTest::newRow("suffix .bak behind .fnt") << "font" << "font.fnt.bak" << "file" << write;
+        QTest::newRow("missing directory") << "font" << "missing/font.fnt" << "" << write;
+        QTest::newRow("directory named like a font") << "font" << "font.fnt" << "directory"
+                                                     << write;
+        QTest::newRow("write-protected file") << "font" << "font.fnt" << "read-only" << write;
+        QTest::newRow("font cut inside its index") << "cut font" << "font.fnt" << "file" << read;
+        // A pipe would block open(), /dev/zero never ends.
+        QTest::newRow("pipe named like a font") << "pipe" << "font.fnt" << "file" << read;
+        QTest::newRow("endless device named like a font") << "zero" << "font.fnt" << "file" << read;
+        // Replaced, not overwritten in place: no tail of the longer old file stays.
+        QTest::newRow("longer old file") << "font" << "font.fnt" << "file"
+                                         << ConversionOutcome::Converted;
+    }
+
+    void oldFileSurvives()
+    {
+        QFETCH(QString, input);
+        QFETCH(QString, target);
+        QFETCH(QString, before);
+        QFETCH(ConversionOutcome, outcome);
+        if (before == "read-only" && ::geteuid() == 0)
+            QSKIP("root writes to write-protected files");
+
+        QTemporaryDir dir;
+        const QString shx = dir.filePath(QStringLiteral("font.shx"));
+        const QString output = dir.filePath(target);
+        if (input == "pipe")
+            QVERIFY(::mkfifo(QFile::encodeName(shx).constData(), 0600) == 0);
+        else if (input == "zero")
+            QVERIFY(QFile::link(QStringLiteral("/dev/zero"), shx));
+        else
+            QVERIFY(writeFile(shx, input == "cut font" ? sizeableFont().left(30) : sizeableFont()));
+        if (before == "directory")
+            QVERIFY(QDir().mkdir(output));
+        else if (!before.isEmpty())
+            QVERIFY(writeFile(output, kOldContent));
+        if (before == "read-only")
+            QVERIFY(QFile::setPermissions(output, QFileDevice::ReadOwner));
+        const QStringList entries = entriesOf(dir.path());
+
+        ConversionJob job;
+        job.shxPath = shx;
+        job.fntPath = output;
+        QCOMPARE(job.convert(), outcome);
+        QCOMPARE(entriesOf(dir.path()), entries);
+        QCOMPARE(QFileInfo(output).isDir(), before == "directory");
+        if (before == "file" || before == "read-only")
+            QCOMPARE(readFile(output),
+                     outcome == ConversionOutcome::Converted ? job.fntBytes : kOldContent);
+    }
+};
+
+QTEST_GUILESS_MAIN(HostileTest)
+#include "tst_hostile.moc"
