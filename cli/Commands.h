@@ -17,6 +17,9 @@ inline const QStringList kCodePageNames = {
 // The item index of a code page name (any case), or -1.
 int codePageIndex(const QString &name);
 int usageError(const QString &message);
+// Names the program and its version for --help and --version; called once
+// the command's application object exists.
+void nameApplication();
 // Whether standard error is a terminal, where progress lines make sense.
 bool stderrIsTerminal();
 

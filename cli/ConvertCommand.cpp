@@ -46,16 +46,23 @@ bool isShxName(const QString &path)
     return QFileInfo(path).suffix().compare(kShxSuffix, Qt::CaseInsensitive) == 0;
 }
 
-// The exact form the dialog's run has always had on the command line: the
-// outcome text alone, nothing else.
-int convertOne(const QString &input, const QString &output, const Options &options)
+// One conversion with its own job, set up as the dialog's Apply sets it.
+ConversionOutcome convertWithJob(const QString &input, const QString &output,
+                                 const Options &options)
 {
     ConversionJob job;
     job.shxPath = input;
     job.fntPath = output;
     job.useCodePage = options.useCodePage;
     job.codePageIndex = options.codePageIndex;
-    const ConversionOutcome outcome = job.convert();
+    return job.convert();
+}
+
+// The exact form the dialog's run has always had on the command line: the
+// outcome text alone, nothing else.
+int convertOne(const QString &input, const QString &output, const Options &options)
+{
+    const ConversionOutcome outcome = convertWithJob(input, output, options);
     QTextStream(outcome == ConversionOutcome::Converted ? stdout : stderr)
         << outcomeText(outcome) << "\n";
     return outcome == ConversionOutcome::Converted ? Success : Failure;
@@ -198,12 +205,7 @@ void convertAll(QList<Task> &tasks, const Options &options, int threadCount)
         for (int k = next++; k < pending.size(); k = next++) {
             const Task &task = tasks.at(pending.at(k));
             progress.started(task.input);
-            ConversionJob job;
-            job.shxPath = task.input;
-            job.fntPath = task.output;
-            job.useCodePage = options.useCodePage;
-            job.codePageIndex = options.codePageIndex;
-            outcomes[size_t(pending.at(k))] = job.convert();
+            outcomes[size_t(pending.at(k))] = convertWithJob(task.input, task.output, options);
         }
     };
     const int workers = qBound(1, threadCount, qMax(1, int(pending.size())));
@@ -257,8 +259,7 @@ int printSummary(const QList<Task> &tasks)
 int runConvert(int argc, char *argv[])
 {
     QCoreApplication app(argc, argv);
-    QCoreApplication::setApplicationName(QStringLiteral("varnel-cli"));
-    QCoreApplication::setApplicationVersion(QStringLiteral(VARNEL_VERSION));
+    nameApplication();
 
     QCommandLineParser parser;
     parser.setApplicationDescription(QStringLiteral(

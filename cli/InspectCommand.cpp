@@ -91,8 +91,7 @@ bool inspectFile(const QString &path, QTextStream &out, QTextStream &err)
 int runInspect(int argc, char *argv[])
 {
     QCoreApplication app(argc, argv);
-    QCoreApplication::setApplicationName(QStringLiteral("varnel-cli"));
-    QCoreApplication::setApplicationVersion(QStringLiteral(VARNEL_VERSION));
+    nameApplication();
 
     QCommandLineParser parser;
     parser.setApplicationDescription(QStringLiteral(

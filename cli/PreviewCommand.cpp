@@ -143,8 +143,7 @@ int runPreview(int argc, char *argv[])
     // Nothing is ever shown: pictures are drawn off screen, display or not.
     qputenv("QT_QPA_PLATFORM", "offscreen");
     QGuiApplication app(argc, argv);
-    QCoreApplication::setApplicationName(QStringLiteral("varnel-cli"));
-    QCoreApplication::setApplicationVersion(QStringLiteral(VARNEL_VERSION));
+    nameApplication();
 
     QCommandLineParser parser;
     parser.setApplicationDescription(QStringLiteral(

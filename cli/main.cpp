@@ -1,6 +1,7 @@
 // varnel-cli: converts SHX fonts, checks FNT files and draws glyph sheets.
 #include "Commands.h"
 
+#include <QCoreApplication>
 #include <QTextStream>
 
 #include <cstdio>
@@ -17,6 +18,12 @@ namespace cli {
 int codePageIndex(const QString &name)
 {
     return int(kCodePageNames.indexOf(name.toLower()));
+}
+
+void nameApplication()
+{
+    QCoreApplication::setApplicationName(QStringLiteral("varnel-cli"));
+    QCoreApplication::setApplicationVersion(QStringLiteral(VARNEL_VERSION));
 }
 
 int usageError(const QString &message)
