@@ -38,15 +38,50 @@ void ConversionJob::reset()
     fontStepsLeft = kMaxStepsPerFont;
     glyphSteps.clear();
     decoder.setCodePage(0);
+    failure = {};
+}
+
+namespace {
+
+bool record(ConversionFailure &failure, ConversionOutcome outcome, const QString &reason,
+            qint64 position)
+{
+    if (!failure.failed())
+        failure = {outcome, reason, position};
+    return false;
+}
+
+} // namespace
+
+bool ConversionJob::failRead(const QString &reason, qint64 position)
+{
+    return record(failure, ConversionOutcome::ReadFailed, reason, position);
+}
+
+bool ConversionJob::failWrite(const QString &reason, qint64 position)
+{
+    return record(failure, ConversionOutcome::WriteFailed, reason, position);
 }
 
 ConversionOutcome ConversionJob::convert()
 {
     reset();
-    if (shxPath.isEmpty() || !loadShx(shxPath))
+    if (shxPath.isEmpty()) {
+        failRead(QStringLiteral("no input file named"));
         return ConversionOutcome::ReadFailed;
-    if (fntPath.isEmpty() || !buildAndWriteFnt(fntPath))
+    }
+    if (!loadShx(shxPath)) {
+        failRead(QStringLiteral("not a font this program can read"));
+        return ConversionOutcome::ReadFailed;
+    }
+    if (fntPath.isEmpty()) {
+        failWrite(QStringLiteral("no output file named"));
         return ConversionOutcome::WriteFailed;
+    }
+    if (!buildAndWriteFnt(fntPath)) {
+        failWrite(QStringLiteral("the file could not be written"));
+        return ConversionOutcome::WriteFailed;
+    }
     return ConversionOutcome::Converted;
 }
 
@@ -54,10 +89,14 @@ ConversionOutcome ConversionJob::convertBytes(const QByteArray &shx, const QStri
 {
     reset();
     fontName = name;
-    if (!loadShxBytes(shx))
+    if (!loadShxBytes(shx)) {
+        failRead(QStringLiteral("not a font this program can read"));
         return ConversionOutcome::ReadFailed;
-    if (!buildFnt())
+    }
+    if (!buildFnt()) {
+        failWrite(QStringLiteral("the FNT image could not be built"));
         return ConversionOutcome::WriteFailed;
+    }
     return ConversionOutcome::Converted;
 }
 

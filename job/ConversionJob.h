@@ -6,6 +6,7 @@
 #pragma once
 
 #include "fnt/CodePageDecoder.h"
+#include "job/ConversionFailure.h"
 #include "shape/GlyphGeometry.h"
 
 #include <QByteArray>
@@ -14,13 +15,6 @@
 #include <QMap>
 #include <QPointF>
 #include <QString>
-
-// What a conversion ended with; run() turns it into a message box.
-enum class ConversionOutcome {
-    Converted,
-    ReadFailed,
-    WriteFailed,
-};
 
 class ConversionJob
 {
@@ -131,10 +125,19 @@ public:
     static constexpr qint64 kMaxStepsPerFont = qint64(1) << 24;
     // An arc takes about eight times as long to work out as a straight move.
     static constexpr qint64 kStepsPerArc = 8;
+    // Positions in an SHX file are 32-bit; nothing larger is one.
+    static constexpr qint64 kMaxShxBytes = 0x7FFFFFFF;
     qint64 glyphStepsLeft = 0;
     qint64 fontStepsLeft = 0;
     QHash<quint16, qint64> glyphSteps;   // steps each glyph's first run took
     CodePageDecoder decoder;             // one per conversion, for mapCharCode
+
+    // The first thing that went wrong in this conversion; reset() clears it.
+    ConversionFailure failure;
+    // Record a failure (only the first one counts) and return false, so a
+    // reader can say `return failRead(...)` where it finds the fault.
+    bool failRead(const QString &reason, qint64 position = -1);
+    bool failWrite(const QString &reason, qint64 position = -1);
 
 private:
     // Bounds-checked reads of shxBytes at `cursor`. Each returns false, and

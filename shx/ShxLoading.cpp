@@ -1,5 +1,6 @@
 // Reading an SHX file whole and recognising its kind from the header text.
 #include "job/ConversionJob.h"
+#include "io/FileAccess.h"
 
 #include <QFile>
 #include <QFileInfo>
@@ -18,18 +19,14 @@ constexpr quint32 kLongestHeader = 40;
 
 bool ConversionJob::loadShx(const QString &path)
 {
-    if (QFileInfo(path).suffix().compare(QLatin1String("shx"), Qt::CaseInsensitive) != 0)
-        return false;
-    // Only a regular file can be a font: opening a pipe would wait for a
-    // writer forever, and a device such as /dev/zero never ends.
     const QFileInfo info(path);
-    if (!info.isFile() || info.size() > std::numeric_limits<qint32>::max())
-        return false;
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly))
-        return false;
+    if (info.suffix().compare(QLatin1String("shx"), Qt::CaseInsensitive) != 0)
+        return failRead(QStringLiteral("not an .shx file"));
+    io::ReadResult read = io::readRegularFile(path, kMaxShxBytes);
+    if (!read.ok)
+        return failRead(read.reason);
     fontName = info.baseName();
-    return loadShxBytes(file.readAll());
+    return loadShxBytes(read.bytes);
 }
 
 bool ConversionJob::loadShxBytes(const QByteArray &bytes)

@@ -1,0 +1,199 @@
+// Opening files: one rule for every program, and reasons in words.
+#include "io/FileAccess.h"
+
+#include <QFile>
+#include <QFileInfo>
+
+#include <cerrno>
+#include <cstring>
+
+#ifndef Q_OS_WIN
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+#endif
+
+namespace io {
+
+QString reasonForErrno(int error)
+{
+    switch (error) {
+    case ENOENT:
+        return QStringLiteral("no such file");
+    case EACCES:
+    case EPERM:
+        return QStringLiteral("permission denied");
+    case ENOSPC:
+        return QStringLiteral("no space left on device");
+    case ENAMETOOLONG:
+        return QStringLiteral("file name too long");
+    case EROFS:
+        return QStringLiteral("read-only file system");
+    case ENOTDIR:
+        return QStringLiteral("a part of the path is not a folder");
+    case EISDIR:
+        return QStringLiteral("is a folder");
+    case ELOOP:
+        return QStringLiteral("too many levels of links");
+#ifdef EDQUOT
+    case EDQUOT:
+        return QStringLiteral("disk quota exceeded");
+#endif
+    case EFBIG:
+        return QStringLiteral("file too large");
+    case EMFILE:
+    case ENFILE:
+        return QStringLiteral("too many open files");
+    case EIO:
+        return QStringLiteral("input/output error");
+    default:
+        break;
+    }
+    return QString::fromLocal8Bit(std::strerror(error)).toLower();
+}
+
+namespace {
+
+QString sizeText(qint64 bytes)
+{
+    return QStringLiteral("%L1 bytes").arg(bytes);
+}
+
+} // namespace
+
+#ifdef Q_OS_WIN
+
+ReadResult readRegularFile(const QString &path, qint64 maxBytes)
+{
+    ReadResult result;
+    const QFileInfo info(path);
+    if (!info.exists()) {
+        result.reason = QStringLiteral("no such file");
+        return result;
+    }
+    if (info.isDir()) {
+        result.reason = QStringLiteral("is a folder");
+        return result;
+    }
+    if (!info.isFile()) {
+        result.reason = QStringLiteral("not a regular file");
+        return result;
+    }
+    if (info.size() > maxBytes) {
+        result.reason = QStringLiteral("too large (%1, at most %2)")
+                            .arg(sizeText(info.size()), sizeText(maxBytes));
+        return result;
+    }
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly)) {
+        result.reason = file.error() == QFileDevice::PermissionsError
+                            ? QStringLiteral("permission denied")
+                            : file.errorString().toLower();
+        return result;
+    }
+    result.bytes = file.read(maxBytes + 1);
+    if (result.bytes.size() > maxBytes) {
+        result.bytes.clear();
+        result.reason = QStringLiteral("too large (at most %1)").arg(sizeText(maxBytes));
+        return result;
+    }
+    result.ok = true;
+    return result;
+}
+
+#else
+
+ReadResult readRegularFile(const QString &path, qint64 maxBytes)
+{
+    ReadResult result;
+    const QByteArray name = QFile::encodeName(path);
+    if (name.isEmpty()) {
+        result.reason = QStringLiteral("no such file");
+        return result;
+    }
+    // O_NONBLOCK: a FIFO put in place after any check still does not block
+    // the open; it is refused below by fstat.
+    const int fd = ::open(name.constData(), O_RDONLY | O_NONBLOCK | O_CLOEXEC | O_NOCTTY);
+    if (fd < 0) {
+        result.reason = reasonForErrno(errno);
+        return result;
+    }
+    struct stat st = {};
+    if (::fstat(fd, &st) != 0) {
+        result.reason = reasonForErrno(errno);
+        ::close(fd);
+        return result;
+    }
+    if (S_ISDIR(st.st_mode)) {
+        ::close(fd);
+        result.reason = QStringLiteral("is a folder");
+        return result;
+    }
+    if (!S_ISREG(st.st_mode)) {
+        ::close(fd);
+        result.reason = QStringLiteral("not a regular file");
+        return result;
+    }
+    if (st.st_size > maxBytes) {
+        ::close(fd);
+        result.reason = QStringLiteral("too large (%1, at most %2)")
+                            .arg(sizeText(qint64(st.st_size)), sizeText(maxBytes));
+        return result;
+    }
+    // Read what is there, never more than the limit: the file may grow.
+    QByteArray bytes(qsizetype(st.st_size), Qt::Uninitialized);
+    qsizetype done = 0;
+    for (;;) {
+        if (done == bytes.size()) {
+            if (bytes.size() >= maxBytes)
+                break;
+            bytes.resize(qMin<qint64>(maxBytes, qint64(bytes.size()) + 65536));
+        }
+        const ssize_t got = ::read(fd, bytes.data() + done, size_t(bytes.size() - done));
+        if (got < 0) {
+            if (errno == EINTR)
+                continue;
+            result.reason = reasonForErrno(errno);
+            ::close(fd);
+            return result;
+        }
+        if (got == 0)
+            break;
+        done += got;
+    }
+    ::close(fd);
+    bytes.truncate(done);
+    result.bytes = bytes;
+    result.ok = true;
+    return result;
+}
+
+#endif
+
+QString printableName(const QString &name)
+{
+    QString out;
+    out.reserve(name.size());
+    for (const QChar c : name) {
+        const ushort u = c.unicode();
+        if (u == '\\') {
+            out += QLatin1String("\\\\");
+        } else if (u == '\n') {
+            out += QLatin1String("\\n");
+        } else if (u == '\t') {
+            out += QLatin1String("\\t");
+        } else if (u == '\r') {
+            out += QLatin1String("\\r");
+        } else if (u < 0x20 || u == 0x7F || (u >= 0x80 && u < 0xA0)) {
+            out += QStringLiteral("\\x%1").arg(u, 2, 16, QLatin1Char('0'));
+        } else if (c.category() == QChar::Other_Format && u != 0x200D) {
+            // Bidirectional overrides and the like reorder what follows.
+            out += QStringLiteral("\\u%1").arg(u, 4, 16, QLatin1Char('0'));
+        } else {
+            out += c;
+        }
+    }
+    return out;
+}
+
+} // namespace io
