@@ -66,6 +66,7 @@ void ConversionJob::drawGlyph(quint16 shape, double shift)
 {
     resetGlyph();
     xShift = shift;
+    glyphInProgress = shape;
     const auto known = glyphSteps.constFind(shape);
     if (known != glyphSteps.cend()) {
         glyphStepsLeft = *known;

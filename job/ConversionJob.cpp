@@ -39,6 +39,15 @@ void ConversionJob::reset()
     glyphSteps.clear();
     decoder.setCodePage(0);
     failure = {};
+    missingSubshapes.clear();
+    glyphInProgress = 0;
+}
+
+void ConversionJob::noteMissingSubshape(quint16 number)
+{
+    QList<quint16> &numbers = missingSubshapes[glyphInProgress];
+    if (!numbers.contains(number))
+        numbers.append(number);
 }
 
 namespace {

@@ -132,6 +132,12 @@ public:
     QHash<quint16, qint64> glyphSteps;   // steps each glyph's first run took
     CodePageDecoder decoder;             // one per conversion, for mapCharCode
 
+    // What a person should look at even though the conversion succeeds:
+    // glyph -> the subshape numbers it calls that the font does not have.
+    QMap<quint16, QList<quint16>> missingSubshapes;
+    quint16 glyphInProgress = 0;         // the glyph drawGlyph is running
+    void noteMissingSubshape(quint16 number);
+
     // The first thing that went wrong in this conversion; reset() clears it.
     ConversionFailure failure;
     // Record a failure (only the first one counts) and return false, so a

@@ -254,6 +254,8 @@ bool ConversionJob::drawSubshape()
         number = byte;
     }
 
+    if (!shapeMap.contains(number))
+        noteMissingSubshape(number);
     const quint32 resume = cursor;
     const bool ok = interpretShape(number);
     cursor = resume;
