@@ -162,9 +162,10 @@ void ConversionJob::addArc(double centerX, double centerY, double start, double 
                            double radius)
 {
     glyphStepsLeft -= kStepsPerArc - 1; // its command has taken one step already
-    // Coordinates beyond any double (a hostile scale) leave no angle to
-    // record: such an arc is left out rather than written with NaN angles.
-    if (std::isnan(start) || std::isnan(end))
+    // Both arc kinds give angles within [-2 pi, 6 pi] and end >= start;
+    // anything else (NaN from coordinates beyond any double, a hostile
+    // scale) is left out, so no file gets an angle a reader cannot use.
+    if (!(start >= -kFullTurn && start <= end && end <= 3 * kFullTurn))
         return;
     const QPointF center = toFntPoint(QPointF(centerX, centerY));
     const double r = radius / double(above) * double(fntWidth);
