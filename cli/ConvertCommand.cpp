@@ -2,6 +2,9 @@
 // at once on several threads.
 #include "Commands.h"
 
+#include "Inputs.h"
+
+#include "io/FileAccess.h"
 #include "job/ConversionJob.h"
 
 #include <QCommandLineParser>
@@ -15,8 +18,10 @@
 #include <QThread>
 
 #include <atomic>
+#include <csignal>
 #include <cstdio>
 #include <mutex>
+#include <system_error>
 #include <thread>
 #include <vector>
 
@@ -26,6 +31,7 @@ namespace {
 
 const QLatin1String kShxSuffix("shx");
 constexpr int kShownPathLength = 60;
+constexpr int kThreadsPerCore = 2;
 
 struct Options
 {
@@ -37,8 +43,10 @@ struct Options
 struct Task
 {
     QString input;
+    QString shown; // the input as it may be printed
     QString output;
     QString failure; // set when the task failed before or during conversion
+    bool done = false; // converted, failed or skipped; not so when a batch was stopped
 };
 
 bool isShxName(const QString &path)
@@ -47,7 +55,7 @@ bool isShxName(const QString &path)
 }
 
 // One conversion with its own job, set up as the dialog's Apply sets it.
-ConversionOutcome convertWithJob(const QString &input, const QString &output,
+ConversionFailure convertWithJob(const QString &input, const QString &output,
                                  const Options &options)
 {
     ConversionJob job;
@@ -55,57 +63,38 @@ ConversionOutcome convertWithJob(const QString &input, const QString &output,
     job.fntPath = output;
     job.useCodePage = options.useCodePage;
     job.codePageIndex = options.codePageIndex;
-    return job.convert();
+    job.convert();
+    return job.failure;
 }
 
-// The exact form the dialog's run has always had on the command line: the
-// outcome text alone, nothing else.
+// "Failed to read SHX file: the shape table runs past the end of the file (...)"
+QString failureText(const ConversionFailure &failure)
+{
+    const QString text = outcomeText(failure.outcome);
+    return failure.reason.isEmpty() ? text : text + QStringLiteral(": ") + failure.reason;
+}
+
+// The dialog's outcome text; a failure names the file and says why.
 int convertOne(const QString &input, const QString &output, const Options &options)
 {
-    const ConversionOutcome outcome = convertWithJob(input, output, options);
-    QTextStream(outcome == ConversionOutcome::Converted ? stdout : stderr)
-        << outcomeText(outcome) << "\n";
-    return outcome == ConversionOutcome::Converted ? Success : Failure;
+    const ConversionFailure failure = convertWithJob(input, output, options);
+    if (!failure.failed()) {
+        QTextStream(stdout) << outcomeText(ConversionOutcome::Converted) << "\n";
+        return Success;
+    }
+    const QString &about = failure.outcome == ConversionOutcome::WriteFailed ? output : input;
+    QTextStream(stderr) << "varnel-cli: " << io::printableName(QDir::toNativeSeparators(about))
+                        << ": " << failureText(failure) << "\n";
+    return Failure;
 }
 
-// Inputs in the order given; a folder's SHX files sorted by path, so the
-// summary reads the same on every run.
-QList<Task> collectInputs(const QStringList &paths, bool recursive)
+QList<Task> tasksFor(const QStringList &paths, bool recursive)
 {
     QList<Task> tasks;
-    QSet<QString> seen;
-    const auto add = [&](const QString &path) {
-        const QString key = QFileInfo(path).absoluteFilePath();
-        if (!seen.contains(key)) {
-            seen.insert(key);
-            tasks.append({path, {}, {}});
-        }
-    };
-    for (const QString &path : paths) {
-        const QFileInfo info(path);
-        if (!info.exists()) {
-            tasks.append({path, {}, QStringLiteral("no such file or directory")});
-            continue;
-        }
-        if (!info.isDir()) {
-            add(path);
-            continue;
-        }
-        // Unreadable files are listed too: they are reported, not skipped.
-        QStringList found;
-        QDirIterator it(path, {QStringLiteral("*.shx")}, QDir::Files,
-                        recursive ? QDirIterator::Subdirectories : QDirIterator::NoIteratorFlags);
-        while (it.hasNext())
-            found.append(it.next());
-        if (found.isEmpty()) {
-            tasks.append({path, {}, recursive ? QStringLiteral("no SHX files in this folder or below")
-                                              : QStringLiteral("no SHX files in this folder")});
-            continue;
-        }
-        found.sort();
-        for (const QString &file : std::as_const(found))
-            add(file);
-    }
+    InputScan scan;
+    scan.recursive = recursive;
+    for (const Input &input : collectInputs(paths, scan))
+        tasks.append({input.path, input.printable, {}, input.failure});
     return tasks;
 }
 
@@ -138,26 +127,66 @@ void refuseCollisions(QList<Task> &tasks)
             QStringList others;
             for (int j : group) {
                 if (j != i)
-                    others.append(QDir::toNativeSeparators(tasks[j].input));
+                    others.append(tasks[j].shown);
             }
             tasks[i].failure = QStringLiteral("would be written to %1, as would %2; "
                                               "neither is converted")
-                                   .arg(QDir::toNativeSeparators(tasks[i].output),
+                                   .arg(io::printableName(tasks[i].output),
                                         others.join(QStringLiteral(", ")));
         }
     }
 }
 
-// Says more than the outcome text where the file system can tell more.
-QString readFailureDetail(const QString &path)
+// The signal that asked a batch to stop, or 0. Conversions already running
+// finish (each takes about a second at worst) and remove their own temporary
+// files; no new one starts.
+volatile std::sig_atomic_t g_stopSignal = 0;
+
+extern "C" void stopBatch(int signal)
 {
-    if (!isShxName(path))
-        return QStringLiteral("not an .shx file");
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly))
-        return file.errorString();
-    return QStringLiteral("not a valid SHX font");
+    if (g_stopSignal == 0)
+        g_stopSignal = signal;
 }
+
+// Installs stopBatch for the batch's lifetime.
+class StopSignals
+{
+public:
+    StopSignals()
+    {
+#ifndef Q_OS_WIN
+        struct sigaction action = {};
+        action.sa_handler = stopBatch;
+        sigemptyset(&action.sa_mask);
+        for (int i = 0; i < kCount; ++i)
+            sigaction(kSignals[i], &action, &m_previous[i]);
+#else
+        m_previous[0] = std::signal(SIGINT, stopBatch);
+        m_previous[1] = std::signal(SIGTERM, stopBatch);
+#endif
+    }
+    ~StopSignals()
+    {
+#ifndef Q_OS_WIN
+        for (int i = 0; i < kCount; ++i)
+            sigaction(kSignals[i], &m_previous[i], nullptr);
+#else
+        std::signal(SIGINT, m_previous[0]);
+        std::signal(SIGTERM, m_previous[1]);
+#endif
+    }
+    StopSignals(const StopSignals &) = delete;
+    StopSignals &operator=(const StopSignals &) = delete;
+
+private:
+#ifndef Q_OS_WIN
+    static constexpr int kCount = 3;
+    static constexpr int kSignals[kCount] = {SIGINT, SIGTERM, SIGHUP};
+    struct sigaction m_previous[kCount];
+#else
+    void (*m_previous[2])(int);
+#endif
+};
 
 class ProgressLine
 {
@@ -171,7 +200,7 @@ public:
         std::lock_guard<std::mutex> lock(m_mutex);
         ++m_started;
         // Kept to one line of a narrow terminal, or the next one cannot erase it.
-        QString shown = QDir::toNativeSeparators(path);
+        QString shown = path;
         if (shown.size() > kShownPathLength)
             shown = QStringLiteral("...") + shown.right(kShownPathLength - 3);
         QTextStream(stderr) << "\r\033[K[" << m_started << "/" << m_total << "] " << shown;
@@ -198,20 +227,28 @@ void convertAll(QList<Task> &tasks, const Options &options, int threadCount)
         if (tasks[i].failure.isEmpty())
             pending.append(i);
     }
-    std::vector<ConversionOutcome> outcomes(size_t(tasks.size()), ConversionOutcome::Converted);
+    std::vector<ConversionFailure> outcomes(size_t(tasks.size()));
+    std::vector<char> finished(size_t(tasks.size()), 0);
     ProgressLine progress(stderrIsTerminal(), int(pending.size()));
     std::atomic<int> next{0};
     const auto work = [&] {
-        for (int k = next++; k < pending.size(); k = next++) {
+        for (int k = next++; k < pending.size() && !g_stopSignal; k = next++) {
             const Task &task = tasks.at(pending.at(k));
-            progress.started(task.input);
+            progress.started(task.shown);
             outcomes[size_t(pending.at(k))] = convertWithJob(task.input, task.output, options);
+            finished[size_t(pending.at(k))] = 1;
         }
     };
-    const int workers = qBound(1, threadCount, qMax(1, int(pending.size())));
+    // More threads than inputs, or many more than cores, only cost memory.
+    const int workers = qBound(1, threadCount, qMin(qMax(1, int(pending.size())), kThreadsPerCore * QThread::idealThreadCount()));
     std::vector<std::thread> threads;
-    for (int t = 1; t < workers; ++t)
-        threads.emplace_back(work);
+    for (int t = 1; t < workers; ++t) {
+        try {
+            threads.emplace_back(work);
+        } catch (const std::system_error &) {
+            break; // a thread the system refuses is one thread fewer
+        }
+    }
     work();
     for (std::thread &thread : threads)
         thread.join();
@@ -220,37 +257,44 @@ void convertAll(QList<Task> &tasks, const Options &options, int threadCount)
     // Messages are made here, on the main thread, where translation lives.
     for (int i : std::as_const(pending)) {
         Task &task = tasks[i];
-        const ConversionOutcome outcome = outcomes[size_t(i)];
-        if (outcome == ConversionOutcome::ReadFailed)
-            task.failure = QStringLiteral("%1 (%2)").arg(outcomeText(outcome),
-                                                          readFailureDetail(task.input));
-        else if (outcome == ConversionOutcome::WriteFailed)
-            task.failure = QStringLiteral("%1 %2").arg(outcomeText(outcome),
-                                                       QDir::toNativeSeparators(task.output));
+        task.done = finished[size_t(i)];
+        const ConversionFailure &failure = outcomes[size_t(i)];
+        if (failure.failed())
+            task.failure = failureText(failure);
     }
 }
 
+// "Converted X of Y SHX fonts." on standard output, then what did not
+// convert on standard error.
 int printSummary(const QList<Task> &tasks)
 {
     QList<const Task *> failed;
     int converted = 0;
-    int fonts = 0;
+    int notStarted = 0;
     for (const Task &task : tasks) {
-        if (!task.output.isEmpty())
-            ++fonts;
-        if (task.failure.isEmpty())
+        if (!task.failure.isEmpty())
+            failed.append(&task);
+        else if (task.done)
             ++converted;
         else
-            failed.append(&task);
+            ++notStarted;
     }
-    QTextStream(stdout) << "Converted " << converted << " of " << fonts
-                        << (fonts == 1 ? " SHX font.\n" : " SHX fonts.\n");
+    QStringList counts;
+    if (!failed.isEmpty())
+        counts << QStringLiteral("%1 failed").arg(failed.size());
+    if (notStarted > 0)
+        counts << QStringLiteral("%1 not started").arg(notStarted);
+    const auto total = tasks.size();
+    QTextStream(stdout) << "Converted " << converted << " of " << total
+                        << (total == 1 ? " SHX font" : " SHX fonts")
+                        << (counts.isEmpty() ? QString() : QStringLiteral(" (%1)").arg(counts.join(QStringLiteral(", "))))
+                        << ".\n";
     if (failed.isEmpty())
         return Success;
     QTextStream err(stderr);
     err << failed.size() << (failed.size() == 1 ? " input failed:\n" : " inputs failed:\n");
     for (const Task *task : std::as_const(failed))
-        err << "  " << QDir::toNativeSeparators(task->input) << ": " << task->failure << "\n";
+        err << "  " << task->shown << ": " << task->failure << "\n";
     return Failure;
 }
 
@@ -333,14 +377,16 @@ int runConvert(int argc, char *argv[])
     const QString outputFolder = parser.value(outputDir);
     if (!outputFolder.isEmpty() && !QDir().mkpath(outputFolder)) {
         QTextStream(stderr) << "varnel-cli: cannot create the output folder "
-                            << QDir::toNativeSeparators(outputFolder) << "\n";
+                            << io::printableName(outputFolder) << "\n";
         return Failure;
     }
-    QList<Task> tasks = collectInputs(paths, parser.isSet(recursive));
+    QList<Task> tasks = tasksFor(paths, parser.isSet(recursive));
     planOutputs(tasks, outputFolder);
     refuseCollisions(tasks);
+    const StopSignals stopSignals;
     convertAll(tasks, options, threadCount);
-    return printSummary(tasks);
+    const int status = printSummary(tasks);
+    return g_stopSignal ? 128 + int(g_stopSignal) : status;
 }
 
 } // namespace cli
