@@ -335,21 +335,57 @@ bool FntReader::readArcs(Cursor &in, FntGlyph &glyph, quint16 count)
         in.readI16BE(arc.radius);
         in.readF32BE(arc.startAngle);
         in.readF32BE(arc.endAngle);
-        if (std::isnan(arc.startAngle) || std::isnan(arc.endAngle))
-            violation(pos + 6, QStringLiteral("arc %1 of glyph %2 has an angle that is not a "
-                                              "number, so it has no start or end")
-                                   .arg(i)
-                                   .arg(m_font.glyphs.size()));
-        else if (arc.endAngle < arc.startAngle)
-            violation(pos + 10, QStringLiteral("arc %1 of glyph %2 ends at %3 degrees, which is "
-                                               "below its start angle %4")
-                                    .arg(i)
-                                    .arg(m_font.glyphs.size())
-                                    .arg(double(arc.endAngle))
-                                    .arg(double(arc.startAngle)));
+        checkArcAngles(arc, pos, i);
         glyph.arcs.append(arc);
     }
     return true;
+}
+
+// Angles are floats: past a million degrees they step by a sixteenth of a
+// degree and more, and no drawing turns an arc round more than four times.
+// The converter writes angles below 810 degrees and spans of one turn at
+// most, so these bounds only catch damaged or hostile values.
+namespace {
+constexpr double kLargestAngle = 1e6;
+constexpr double kLongestSpan = 4 * 360.0;
+} // namespace
+
+void FntReader::checkArcAngles(const FntArc &arc, qint64 pos, int index)
+{
+    const qint64 startPos = pos + 6;
+    const qint64 endPos = pos + 10;
+    const double start = arc.startAngle;
+    const double end = arc.endAngle;
+    const QString which = QStringLiteral("arc %1 of glyph %2").arg(index).arg(m_font.glyphs.size());
+    if (std::isnan(start) || std::isnan(end)) {
+        violation(std::isnan(start) ? startPos : endPos,
+                  QStringLiteral("%1 has an angle that is not a number, so it has no start or end")
+                      .arg(which));
+    } else if (!std::isfinite(start) || !std::isfinite(end)) {
+        violation(std::isfinite(start) ? endPos : startPos,
+                  QStringLiteral("%1 runs from %2 to %3 degrees: an infinite angle has no "
+                                 "direction")
+                      .arg(which)
+                      .arg(start)
+                      .arg(end));
+    } else if (end < start) {
+        violation(endPos, QStringLiteral("%1 ends at %2 degrees, which is below its start angle %3")
+                              .arg(which)
+                              .arg(end)
+                              .arg(start));
+    } else if (std::fabs(start) > kLargestAngle || std::fabs(end) > kLargestAngle) {
+        violation(std::fabs(start) > kLargestAngle ? startPos : endPos,
+                  QStringLiteral("%1 runs from %2 to %3 degrees, beyond a million degrees "
+                                 "either way")
+                      .arg(which)
+                      .arg(start)
+                      .arg(end));
+    } else if (end - start > kLongestSpan) {
+        violation(endPos, QStringLiteral("%1 runs from %2 to %3 degrees, more than four turns")
+                              .arg(which)
+                              .arg(start)
+                              .arg(end));
+    }
 }
 
 bool FntReader::truncated(const Cursor &in, const QString &what, qint64 start)
@@ -393,8 +429,9 @@ namespace {
 
 constexpr double kRadiansPerDegree = 3.14159265358979323846 / 180.0;
 
-// An arc's extremes lie at its ends and wherever it crosses a multiple of
-// 90 degrees in between.
+// An arc's extremes lie at its ends and wherever it passes one of the four
+// axis directions. Worked out on the start reduced to one turn, never by
+// stepping along the arc, so any angle takes the same few operations.
 void addArc(FntExtents &box, const FntArc &arc)
 {
     const double start = arc.startAngle;
@@ -406,15 +443,24 @@ void addArc(FntExtents &box, const FntArc &arc)
         box.add(arc.centerX + arc.radius * std::cos(radians),
                 arc.centerY + arc.radius * std::sin(radians));
     };
-    addAt(start);
-    addAt(end);
-    if (end - start >= 360.0) {
+    const double span = end - start;
+    if (span >= 360.0) {
         for (int quarter = 0; quarter < 4; ++quarter)
             addAt(quarter * 90.0);
         return;
     }
-    for (double a = std::ceil(start / 90.0) * 90.0; a < end; a += 90.0)
-        addAt(a);
+    // fmod is exact, so even a huge start keeps its direction.
+    double from = std::fmod(start, 360.0);
+    if (from < 0.0)
+        from += 360.0;
+    const double to = from + span;
+    addAt(from);
+    addAt(to);
+    for (int quarter = 0; quarter < 8; ++quarter) {
+        const double axis = quarter * 90.0;
+        if (axis > from && axis < to)
+            addAt(axis);
+    }
 }
 
 } // namespace

@@ -117,6 +117,7 @@ private:
     bool readGlyph(Cursor &in, int index, quint16 code);
     bool readPolylines(Cursor &in, FntGlyph &glyph, quint16 count);
     bool readArcs(Cursor &in, FntGlyph &glyph, quint16 count);
+    void checkArcAngles(const FntArc &arc, qint64 pos, int index);
     bool truncated(const Cursor &in, const QString &what, qint64 start);
     void violation(qint64 position, const QString &message);
 

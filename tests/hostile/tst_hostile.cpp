@@ -3,6 +3,7 @@
 // a failed write, a refused target or a failed conversion keeps the old file.
 #include "HostileFonts.h"
 #include "ShxBuilder.h"
+#include "fnt/FntBytes.h"
 #include "fnt/FntReader.h"
 #include "job/ConversionJob.h"
 
@@ -11,7 +12,9 @@
 #include <QTemporaryDir>
 #include <QTest>
 
+#include <cmath>
 #include <csignal>
+#include <limits>
 #include <optional>
 #include <sys/resource.h>
 #include <sys/stat.h>
@@ -69,6 +72,26 @@ QStringList entriesOf(const QString &dir)
     return QDir(dir).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot, QDir::Name);
 }
 
+// A one-glyph FNT file of 86 bytes whose one arc, round (100, 100) with
+// radius 10, runs between the given angles (stored at bytes 78 and 82).
+QByteArray oneArcFnt(float start, float end)
+{
+    QByteArray bytes = QByteArray("ARC").leftJustified(36, ' ');
+    for (int word : {3, 0, 128, 63, 128, 1, 1, 65, 65})
+        fnt::putU16BE(bytes, word);
+    fnt::putU32BE(bytes, 58);
+    for (int word : {128, 0, 0, 1, 0, 0, 0, 100, 100, 10})
+        fnt::putU16BE(bytes, word);
+    fnt::putF32BE(bytes, start);
+    fnt::putF32BE(bytes, end);
+    return bytes;
+}
+
+QString cliPath()
+{
+    return QCoreApplication::applicationDirPath() + QStringLiteral("/varnel-cli");
+}
+
 } // namespace
 
 class HostileTest : public QObject
@@ -94,6 +117,73 @@ private slots:
         QCOMPARE(got, outcome);
         for (qsizetype length = 0; shx.size() <= 4096 && length < shx.size(); ++length)
             QVERIFY2(convertAndRead(shx.left(length)), qPrintable(QString::number(length)));
+    }
+
+    void arcAnglesAreCheckedNotWalked_data()
+    {
+        QTest::addColumn<float>("start");
+        QTest::addColumn<float>("end");
+        QTest::addColumn<qint64>("position"); // of the problem; -1: a valid arc
+        const float inf = std::numeric_limits<float>::infinity();
+        const float huge = 6e19f;
+        QTest::newRow("about 6e19 degrees") << huge << std::nextafter(huge, inf) << qint64(78);
+        QTest::newRow("ending at +infinity") << 0.0f << inf << qint64(82);
+        QTest::newRow("starting at -infinity") << -inf << 90.0f << qint64(78);
+        QTest::newRow("ending at NaN") << 0.0f << std::numeric_limits<float>::quiet_NaN()
+                                       << qint64(82);
+        QTest::newRow("ending below its start") << 90.0f << 0.0f << qint64(82);
+        QTest::newRow("beyond a million degrees") << 2e6f << 2e6f + 90.0f << qint64(78);
+        QTest::newRow("five turns") << 0.0f << 1800.0f << qint64(82);
+        // Valid arcs, whose extents must match the arc walked in small steps.
+        QTest::newRow("through 0 from below") << 350.0f << 370.0f << qint64(-1);
+        QTest::newRow("negative, through 270") << -100.0f << -80.0f << qint64(-1);
+        QTest::newRow("four turns on, through 90") << 1485.0f << 1575.0f << qint64(-1);
+        QTest::newRow("just under one turn") << 100.0f << 459.0f << qint64(-1);
+        QTest::newRow("one turn from 10") << 10.0f << 370.0f << qint64(-1);
+        QTest::newRow("four whole turns") << 0.0f << 1440.0f << qint64(-1);
+    }
+
+    // Reading and inspecting finish on any angle; a hostile one is a problem
+    // at its byte, and a valid arc's extents are where the arc really goes.
+    void arcAnglesAreCheckedNotWalked()
+    {
+        QFETCH(float, start);
+        QFETCH(float, end);
+        QFETCH(qint64, position);
+        const QByteArray bytes = oneArcFnt(start, end);
+        QCOMPARE(bytes.size(), 86);
+
+        fnt::FntReader reader;
+        QCOMPARE(reader.read(bytes), position < 0);
+        if (position >= 0) {
+            QCOMPARE(reader.violations().size(), 1);
+            QCOMPARE(reader.violations().first().position, position);
+        }
+        const fnt::FntExtents box = reader.font().extents(); // as a sheet asks
+        if (position < 0) {
+            fnt::FntExtents walked;
+            const double span = std::min<double>(end - start, 360.0);
+            for (int step = 0; step <= 36000; ++step) {
+                const double radians = (start + span * step / 36000) * M_PI / 180.0;
+                walked.add(100 + 10 * std::cos(radians), 100 + 10 * std::sin(radians));
+            }
+            QVERIFY(!box.empty);
+            QVERIFY(std::fabs(box.minX - walked.minX) < 1e-3);
+            QVERIFY(std::fabs(box.maxX - walked.maxX) < 1e-3);
+            QVERIFY(std::fabs(box.minY - walked.minY) < 1e-3);
+            QVERIFY(std::fabs(box.maxY - walked.maxY) < 1e-3);
+        }
+
+        QTemporaryDir dir;
+        const QString path = dir.filePath(QStringLiteral("arc.fnt"));
+        QVERIFY(writeFile(path, bytes));
+        QProcess cli;
+        cli.start(cliPath(), {QStringLiteral("inspect"), path});
+        QVERIFY(cli.waitForFinished(10000));
+        QCOMPARE(cli.exitCode(), position < 0 ? 0 : 1);
+        if (position >= 0)
+            QVERIFY(cli.readAllStandardOutput().contains(QByteArray("byte ")
+                                                         + QByteArray::number(position) + ": arc 0"));
     }
 
     // The work budgets stop runaway glyphs, but a glyph far larger than any
@@ -139,8 +229,7 @@ private slots:
             ::setrlimit(RLIMIT_FSIZE, &size);
             ::signal(SIGXFSZ, SIG_IGN);
         });
-        cli.start(QCoreApplication::applicationDirPath() + QStringLiteral("/varnel-cli"),
-                  {input, output});
+        cli.start(cliPath(), {input, output});
         QVERIFY(cli.waitForFinished(60000));
         QCOMPARE(cli.exitStatus(), QProcess::NormalExit);
         QCOMPARE(cli.exitCode(), 1);
