@@ -1,5 +1,6 @@
 // The tables of a big font: escape ranges, index and font-info record.
 #include "job/ConversionJob.h"
+#include "shx/ShxReasons.h"
 
 #include <QList>
 
@@ -36,18 +37,26 @@ qint32 detectCodePage(const QList<qint16> &escapeRanges)
 
 bool ConversionJob::readBigfontTable()
 {
+    const qint64 size = dataSize();
+    const quint32 head = cursor;
     quint16 entryCount = 0;
     quint16 escapeCount = 0;
     if (!skipBytes(kBigfontSkipped) || !readU16LE(entryCount) || !readU16LE(escapeCount))
-        return false;
+        return failRead(shx::pastEnd(QStringLiteral("the big font table"),
+                                     QStringLiteral("its head"), head, size),
+                        head);
 
     QList<qint16> escapeRanges;
     escapeRanges.reserve(2 * escapeCount);
     for (int i = 0; i < escapeCount; ++i) {
+        const quint32 at = cursor;
         quint16 first = 0;
         quint16 last = 0;
         if (!readU16LE(first) || !readU16LE(last))
-            return false;
+            return failRead(shx::pastEnd(QStringLiteral("the table of escape ranges"),
+                                         QStringLiteral("range %1").arg(shx::grouped(i)), at,
+                                         size),
+                            at);
         escapeRanges << qint16(first) << qint16(last);
     }
 
@@ -58,20 +67,30 @@ bool ConversionJob::readBigfontTable()
 
     // Index entries: code, length (unused), offset from the start of the file.
     // An offset outside the file can never start a shape: leave it out.
-    const quint32 size = dataSize();
     for (int i = 0; i < entryCount; ++i) {
+        const quint32 at = cursor;
         quint16 code = 0;
         quint32 offset = 0;
         if (!readU16LE(code) || !skipBytes(2) || !readU32LE(offset))
-            return false;
+            return failRead(shx::pastEnd(QStringLiteral("the big font index"), shx::entry(i), at,
+                                         size),
+                            at);
         if (offset < size)
             shapeMap[code] = qint32(offset);
     }
 
     // The font-info record follows the index: name, then the height.
+    const quint32 info = cursor;
+    if (!skipName())
+        return failRead(shx::pastEnd(QStringLiteral("the font name, without its zero byte,"),
+                                     QStringLiteral("name"), info, size),
+                        info);
+    const quint32 heightPos = cursor;
     quint8 height = 0;
-    if (!skipName() || !readU8(height))
-        return false;
+    if (!readU8(height))
+        return failRead(shx::pastEnd(QStringLiteral("the font-info record"),
+                                     QStringLiteral("its height"), heightPos, size),
+                        heightPos);
     bigfontHeight = height != 0 ? height : kDefaultHeight;
     above = bigfontHeight;
     return true;

@@ -1,6 +1,7 @@
 // Reading an SHX file whole and recognising its kind from the header text.
 #include "job/ConversionJob.h"
 #include "io/FileAccess.h"
+#include "shx/ShxReasons.h"
 
 #include <QFile>
 #include <QFileInfo>
@@ -32,9 +33,12 @@ bool ConversionJob::loadShx(const QString &path)
 bool ConversionJob::loadShxBytes(const QByteArray &bytes)
 {
     shxBytes = bytes;
+    if (shxBytes.isEmpty())
+        return failRead(QStringLiteral("the file is empty"), 0);
     // Positions in an SHX file are 32-bit; nothing larger is one.
-    if (shxBytes.isEmpty() || shxBytes.size() > std::numeric_limits<qint32>::max())
-        return false;
+    if (shxBytes.size() > std::numeric_limits<qint32>::max())
+        return failRead(QStringLiteral("the file has %1 bytes, more than 32-bit positions reach")
+                            .arg(shx::grouped(shxBytes.size())));
     shxData = reinterpret_cast<const quint8 *>(shxBytes.constData());
     if (detectFontKind() == 0)
         return false;
@@ -48,13 +52,22 @@ int ConversionJob::detectFontKind()
     fontKind = 0;
     const quint32 size = dataSize();
     // A file that ends before its header does is not an SHX file.
-    if (size <= kFirstTerminatorPos)
+    if (size <= kFirstTerminatorPos) {
+        failRead(QStringLiteral("the file has %1 bytes, too few for an SHX header (%2 or more)")
+                     .arg(shx::grouped(size))
+                     .arg(kFirstTerminatorPos + 1),
+                 size);
         return 0;
+    }
     cursor = kFirstTerminatorPos + 1;
     if (shxData[kFirstTerminatorPos] != kHeaderTerminator) {
         for (;;) {
-            if (cursor >= size)
+            if (cursor >= size) {
+                failRead(QStringLiteral("the file ends at byte %1, inside the header text")
+                             .arg(shx::grouped(size)),
+                         size);
                 return 0;
+            }
             const quint8 byte = shxData[cursor++];
             if (byte == kHeaderTerminator || cursor >= kLongestHeader)
                 break;
@@ -72,5 +85,14 @@ int ConversionJob::detectFontKind()
         fontKind = 4;
     else if (header.contains("1.1"))
         fontKind = 8;
+    if (fontKind == 0) {
+        // Shown without its end mark and padding; control bytes escaped.
+        QByteArray text = header;
+        while (text.endsWith(char(kHeaderTerminator)) || text.endsWith(' '))
+            text.chop(1);
+        failRead(QStringLiteral("unknown header text \"%1\"")
+                     .arg(io::printableName(QString::fromLatin1(text))),
+                 0);
+    }
     return fontKind;
 }

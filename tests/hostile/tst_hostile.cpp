@@ -87,6 +87,15 @@ QByteArray oneArcFnt(float start, float end)
     return bytes;
 }
 
+// Little-endian 16-bit fields, for tables written by hand.
+QByteArray u16s(std::initializer_list<int> values)
+{
+    QByteArray out;
+    for (int value : values)
+        appendU16LE(out, quint16(value));
+    return out;
+}
+
 QString cliPath()
 {
     return QCoreApplication::applicationDirPath() + QStringLiteral("/varnel-cli");
@@ -117,6 +126,88 @@ private slots:
         QCOMPARE(got, outcome);
         for (qsizetype length = 0; shx.size() <= 4096 && length < shx.size(); ++length)
             QVERIFY2(convertAndRead(shx.left(length)), qPrintable(QString::number(length)));
+    }
+
+    void damageIsNamedWhereItShows_data()
+    {
+        QTest::addColumn<QByteArray>("shx");
+        QTest::addColumn<QString>("reason");
+        QTest::addColumn<qint64>("position");
+
+        // Headers are 24 bytes; a shape font's count is at 28 and its index at 30.
+        const QByteArray shapes = header("Varnel shapes 1.0") + QByteArray(4, '\0');
+        const QByteArray uni = header("Varnel unifont 1.0");
+        const QByteArray big = header("Varnel bigfont 1.0") + u16s({0});
+        const QByteArray info = fontInfo("uni", 10); // 7 bytes
+        const auto row = [](const char *name, const QByteArray &shx, const char *reason,
+                            qint64 position) {
+            QTest::newRow(name) << shx << QString::fromLatin1(reason) << position;
+        };
+        row("empty file", "", "the file is empty", 0);
+        row("shorter than a header", "shapes 1.0",
+            "the file has 10 bytes, too few for an SHX header (23 or more)", 10);
+        row("cut inside the header text", QByteArray("shapes 1.0").leftJustified(30),
+            "the file ends at byte 30, inside the header text", 30);
+        row("unknown header text", header("Varnel\x01 fonts\t2") + QByteArray(8, '\0'),
+            "unknown header text \"Varnel\\x01 fonts\\t2\"", 0);
+        row("shape table head cut", shapes.left(26),
+            "the shape table runs past the end of the file (its head at byte 24, file has "
+            "26 bytes)", 24);
+        // 1,000 entries counted, 300 there.
+        row("shape index cut", shapes + u16s({1000}) + QByteArray(1200, '\x01'),
+            "the shape table runs past the end of the file (entry 300 at byte 1,230, file has "
+            "1,230 bytes)", 1230);
+        row("font-info record past the end", shapes + u16s({2, 65, 60000, 0, 5}) + QByteArray("A\0\x14", 3),
+            "the font-info record starts past the end of the file (at byte 60,038, file has "
+            "41 bytes)", 60038);
+        row("font name without its zero byte",
+            shapes + u16s({2, 65, 3, 0, 6}) + definition("A", ShapeCode()) + "Varnel",
+            "the font name, without its zero byte, runs past the end of the file (name at "
+            "byte 41, file has 47 bytes)", 41);
+        row("font height missing", shapes + u16s({1, 0, 7}) + "Varnel" + QByteArray(1, '\0'),
+            "the font-info record runs past the end of the file (its height at byte 41, file "
+            "has 41 bytes)", 41);
+        row("unifont head cut", uni + "\x01",
+            "the shape table runs past the end of the file (its head at byte 24, file has "
+            "25 bytes)", 24);
+        row("unifont record cut", uni + u16s({65535, 0, 7}) + info,
+            "the shape table runs past the end of the file (entry 1 at byte 37, file has "
+            "37 bytes)", 37);
+        row("unifont definition cut", uni + u16s({3, 0, 7}) + info + u16s({65, 500}) + "A",
+            "the definition of entry 1, 500 bytes long, runs past the end of the file (its "
+            "start at byte 41, file has 42 bytes)", 41);
+        row("big font head cut", big,
+            "the big font table runs past the end of the file (its head at byte 24, file has "
+            "26 bytes)", 24);
+        row("escape ranges cut", big + u16s({0, 65535, 0x81}),
+            "the table of escape ranges runs past the end of the file (range 0 at byte 30, "
+            "file has 32 bytes)", 30);
+        row("big font index cut", big + u16s({2, 0, 0x8140, 0, 0, 0, 0x8141}),
+            "the big font index runs past the end of the file (entry 1 at byte 38, file has "
+            "40 bytes)", 38);
+        row("big font name without its zero byte", big + u16s({0, 0}) + "Varnel",
+            "the font name, without its zero byte, runs past the end of the file (name at "
+            "byte 30, file has 36 bytes)", 30);
+        row("big font height missing", big + u16s({0, 0}) + "Varnel" + QByteArray(1, '\0'),
+            "the font-info record runs past the end of the file (its height at byte 37, file "
+            "has 37 bytes)", 37);
+    }
+
+    // Each kind of damage is refused with what went wrong and at which byte,
+    // in the same words whatever the user's locale.
+    void damageIsNamedWhereItShows()
+    {
+        QFETCH(QByteArray, shx);
+        QFETCH(QString, reason);
+        QFETCH(qint64, position);
+        const QLocale before;
+        QLocale::setDefault(QLocale(QLocale::German, QLocale::Germany));
+        ConversionJob job;
+        const ConversionOutcome outcome = job.convertBytes(shx, QStringLiteral("damaged"));
+        QLocale::setDefault(before);
+        QCOMPARE(outcome, ConversionOutcome::ReadFailed);
+        QCOMPARE(job.failure.reason, reason);
+        QCOMPARE(job.failure.position, position);
     }
 
     void arcAnglesAreCheckedNotWalked_data()
