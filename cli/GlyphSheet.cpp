@@ -1,5 +1,6 @@
 // A sheet of glyphs drawn from an FNT font.
 #include "GlyphSheet.h"
+#include "Codes.h"
 
 #include <QPainter>
 #include <QPainterPath>
@@ -26,6 +27,26 @@ const QColor kBaseline(70, 130, 220);
 const QColor kAdvance(230, 120, 40);
 const QColor kInk(0, 0, 0);
 const QColor kLabel(90, 90, 90);
+const QColor kClipped(200, 30, 30);
+// Names longer than this are cut; a cell has room for a few words.
+constexpr int kNameShown = 16;
+
+// How far from the font's own box a glyph may reach and still set the
+// scale of every cell: twice the height above and below the baseline, one
+// width left of the origin and three to its right (wide glyphs).
+bool nearFontBox(const fnt::FntFont &font, const fnt::FntExtents &box, double advance)
+{
+    const double height = font.height > 0 ? font.height : 128.0;
+    const double width = font.width > 0 ? font.width : 128.0;
+    const double left = -width;
+    const double right = 3 * width;
+    const double bottom = font.baseline - 2 * height;
+    const double top = font.baseline + 2 * height;
+    const bool strokesInside = box.empty
+                               || (box.minX >= left && box.maxX <= right && box.minY >= bottom
+                                   && box.maxY <= top);
+    return strokesInside && advance >= left && advance <= right;
+}
 
 // Guides are one pixel wide, on pixel centres, so they stay crisp.
 double pixelCentre(double value)
@@ -33,28 +54,47 @@ double pixelCentre(double value)
     return std::floor(value) + 0.5;
 }
 
-QString label(quint16 code)
+QString label(quint16 code, const QString &name)
 {
-    QString text = QStringLiteral("%1").arg(code, 4, 16, QLatin1Char('0')).toUpper();
+    QString text = cli::formatCode(code);
     const QChar character(code);
     if (character.isPrint() && !character.isSurrogate() && !character.isSpace())
-        text += QStringLiteral("  ") + character;
+        text += QStringLiteral(" ") + character;
+    if (!name.isEmpty())
+        text += QStringLiteral(" ")
+                + (name.size() > kNameShown ? name.left(kNameShown - 1) + QChar(0x2026) : name);
     return text;
 }
 
 } // namespace
 
-GlyphSheet::GlyphSheet(const fnt::FntFont &font, const QList<int> &glyphIndexes)
-    : m_font(font), m_indexes(glyphIndexes)
+GlyphSheet::GlyphSheet(const fnt::FntFont &font, const QList<int> &glyphIndexes,
+                       const QHash<quint16, QString> &names)
+    : m_font(font), m_indexes(glyphIndexes), m_names(names)
 {
     // One frame for all cells, so glyphs compare at a glance: every stroke,
-    // the origin on the baseline and every advance.
+    // the origin on the baseline and every advance of the glyphs near the
+    // font's box. One stray glyph must not shrink all the others to dots;
+    // when none is near, the font is drawn whole as it is.
+    QList<fnt::FntExtents> boxes;
+    boxes.reserve(m_indexes.size());
+    m_clipped.fill(false, m_indexes.size());
+    bool anyNear = false;
+    for (int cell = 0; cell < m_indexes.size(); ++cell) {
+        const fnt::FntGlyph &glyph = font.glyphs.at(m_indexes.at(cell));
+        boxes.append(glyph.extents());
+        m_clipped[cell] = !nearFontBox(font, boxes.last(), glyph.advance);
+        anyNear = anyNear || !m_clipped.at(cell);
+    }
+    if (!anyNear)
+        m_clipped.fill(false);
     fnt::FntExtents frame;
     frame.add(0.0, font.baseline);
-    for (int index : std::as_const(m_indexes)) {
-        const fnt::FntGlyph &glyph = font.glyphs.at(index);
-        frame.unite(glyph.extents());
-        frame.add(glyph.advance, font.baseline);
+    for (int cell = 0; cell < m_indexes.size(); ++cell) {
+        if (m_clipped.at(cell))
+            continue;
+        frame.unite(boxes.at(cell));
+        frame.add(font.glyphs.at(m_indexes.at(cell)).advance, font.baseline);
     }
     double width = frame.maxX - frame.minX;
     double height = frame.maxY - frame.minY;
@@ -99,27 +139,31 @@ void GlyphSheet::paint(QPainter &painter) const
     font.setPixelSize(15);
     painter.setFont(font);
     painter.setPen(kInk);
-    const QString title = QStringLiteral("%1  \u2014  %2 of %3 glyphs, baseline %4")
-                              .arg(m_font.name())
-                              .arg(m_indexes.size())
-                              .arg(m_font.glyphCount)
-                              .arg(m_font.baseline);
+    QString title = QStringLiteral("%1  \u2014  %2 of %3 glyphs, baseline %4")
+                        .arg(m_font.name())
+                        .arg(m_indexes.size())
+                        .arg(m_font.glyphCount)
+                        .arg(m_font.baseline);
+    if (clippedCount() > 0)
+        title += QStringLiteral(", %1 far outside the font's box (clipped, red)").arg(clippedCount());
     painter.drawText(QRectF(kMargin, kMargin, m_size.width() - 2 * kMargin, kTitleHeight),
                      Qt::AlignLeft | Qt::AlignTop, title);
 
     font.setPixelSize(11);
     painter.setFont(font);
     for (int cell = 0; cell < m_indexes.size(); ++cell)
-        paintCell(painter, cell, m_font.glyphs.at(m_indexes.at(cell)));
+        paintCell(painter, cell, m_font.glyphs.at(m_indexes.at(cell)), m_clipped.at(cell));
 }
 
-void GlyphSheet::paintCell(QPainter &painter, int cell, const fnt::FntGlyph &glyph) const
+void GlyphSheet::paintCell(QPainter &painter, int cell, const fnt::FntGlyph &glyph,
+                           bool clipped) const
 {
     const QRectF box = glyphBox(cell);
     painter.setRenderHint(QPainter::Antialiasing, false);
-    painter.setPen(kLabel);
-    painter.drawText(QRectF(box.left(), box.top() - kLabelHeight, m_cellSize.width(), kLabelHeight),
-                     Qt::AlignLeft | Qt::AlignVCenter, label(glyph.code));
+    painter.setPen(clipped ? kClipped : kLabel);
+    painter.drawText(QRectF(box.left(), box.top() - kLabelHeight,
+                            m_cellSize.width() - 2 * kPadding, kLabelHeight),
+                     Qt::AlignLeft | Qt::AlignVCenter, label(glyph.code, m_names.value(glyph.code)));
     painter.fillRect(box, kBox);
 
     painter.save();
@@ -133,9 +177,23 @@ void GlyphSheet::paintCell(QPainter &painter, int cell, const fnt::FntGlyph &gly
         const double at = pixelCentre(toSheet(box, x, 0.0).x());
         painter.drawLine(QPointF(at, box.top()), QPointF(at, box.bottom()));
     }
+    // Strokes stay in their cell, however far they reach.
+    paintStrokes(painter, box, glyph);
     painter.restore();
 
-    paintStrokes(painter, box, glyph);
+    if (clipped) {
+        // A red frame and a corner flag: this glyph is not all there.
+        painter.setRenderHint(QPainter::Antialiasing, false);
+        painter.setPen(QPen(kClipped, 2.0));
+        painter.setBrush(Qt::NoBrush);
+        painter.drawRect(box.adjusted(1, 1, -1, -1));
+        const double flag = std::min(box.width(), box.height()) / 5;
+        painter.setPen(Qt::NoPen);
+        painter.setBrush(kClipped);
+        painter.drawPolygon(QPolygonF{box.topRight(), box.topRight() - QPointF(flag, 0),
+                                      box.topRight() + QPointF(0, flag)});
+        painter.setBrush(Qt::NoBrush);
+    }
 }
 
 void GlyphSheet::paintStrokes(QPainter &painter, const QRectF &box, const fnt::FntGlyph &glyph) const

@@ -1,11 +1,22 @@
-// Inspecting: reads FNT files back, summarises them and lists every broken rule.
+// Inspecting: tells what each font is. An FNT file is read back and every
+// broken rule listed with its byte position; an SHX font is recognised,
+// described and converted in memory, so its notes (subshapes it lacks,
+// glyphs that draw nothing) show before anything is written.
+#include "Codes.h"
 #include "Commands.h"
 
 #include "fnt/FntReader.h"
+#include "io/FileAccess.h"
+#include "job/ConversionJob.h"
 
 #include <QCommandLineParser>
 #include <QCoreApplication>
 #include <QDir>
+#include <QDirIterator>
+#include <QFileInfo>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
 #include <QTextStream>
 
 #include <cmath>
@@ -14,29 +25,198 @@ namespace cli {
 
 namespace {
 
-// Long range tables are cut short; the count says how many there are.
-constexpr int kRangesShown = 8;
+// Real fonts, even big fonts with every code, stay far below this; anything
+// larger is refused before it is read rather than held in memory.
+constexpr qint64 kMaxInputBytes = qint64(16) * 1024 * 1024;
+// Long lists are cut short in text; the count says how many there are.
+constexpr int kListed = 8;
 
-// Shape numbers read best in decimal, two-byte character codes in hex.
-QString describeCode(quint16 code)
+// What one file turned out to be; printed as text or as JSON.
+struct Report
 {
-    return code < 256 ? QString::number(code)
-                      : QStringLiteral("0x") + QString::number(code, 16).toUpper();
+    QString path;
+    enum Outcome { Valid, Problems, Failed } outcome = Failed;
+    QString reason;
+    QString kind;
+    // FNT files
+    QString name;
+    qint64 size = -1;
+    int unitHeight = 0;
+    int unitWidth = 0;
+    int baseline = 0;
+    QList<fnt::FntViolation> problems;
+    // SHX fonts
+    QByteArray header;
+    int shapeCount = -1;
+    int height = -1;
+    QList<CodeRange> escapeRanges;
+    QString codePage;
+    bool codePageChosen = false;
+    QMap<quint16, QList<quint16>> missingSubshapes;
+    QList<quint16> drawNothing;
+    // Both
+    int glyphCount = -1;
+    QList<CodeRange> ranges;
+    fnt::FntExtents extents;
+};
+
+QString outcomeName(Report::Outcome outcome)
+{
+    switch (outcome) {
+    case Report::Valid:
+        return QStringLiteral("valid");
+    case Report::Problems:
+        return QStringLiteral("problems");
+    case Report::Failed:
+        break;
+    }
+    return QStringLiteral("failed");
 }
 
-QString describeRanges(const fnt::FntFont &font)
+QList<CodeRange> rangesOf(const fnt::FntFont &font)
 {
-    QStringList shown;
-    for (int i = 0; i < font.ranges.size() && i < kRangesShown; ++i) {
-        const fnt::FntRange range = font.ranges.at(i);
-        shown.append(range.firstCode == range.lastCode
-                         ? describeCode(range.firstCode)
-                         : describeCode(range.firstCode) + QLatin1Char('-')
-                               + describeCode(range.lastCode));
+    QList<CodeRange> ranges;
+    for (const fnt::FntRange &range : font.ranges)
+        ranges.append({range.firstCode, range.lastCode});
+    return ranges;
+}
+
+void takeGlyphs(Report &report, const fnt::FntFont &font)
+{
+    report.glyphCount = font.glyphCount;
+    report.ranges = rangesOf(font);
+    report.extents = font.extents();
+}
+
+void inspectFnt(Report &report, const QByteArray &bytes)
+{
+    report.kind = QStringLiteral("FNT file");
+    report.size = bytes.size();
+    fnt::FntReader reader;
+    const bool valid = reader.read(bytes);
+    const fnt::FntFont &font = reader.font();
+    if (font.fileSize >= 48) {
+        report.name = font.name();
+        report.unitHeight = font.height;
+        report.unitWidth = font.width;
+        report.baseline = font.baseline;
+        takeGlyphs(report, font);
     }
-    if (font.ranges.size() > kRangesShown)
-        shown.append(QStringLiteral("and %1 more").arg(font.ranges.size() - kRangesShown));
+    report.problems = reader.violations();
+    report.outcome = valid ? Report::Valid : Report::Problems;
+    if (!valid)
+        report.reason = QStringLiteral("not a valid FNT file (%1 %2)")
+                            .arg(report.problems.size())
+                            .arg(report.problems.size() == 1 ? QStringLiteral("problem")
+                                                             : QStringLiteral("problems"));
+}
+
+// A big font's lead byte ranges, read again here since the job keeps only
+// the code page they point to. Table: 2 bytes, entry count, range count,
+// then pairs of 16-bit bounds, little-endian, right after the header.
+QList<CodeRange> escapeRangesOf(const QByteArray &shx, qint64 headerLength)
+{
+    QList<CodeRange> ranges;
+    const auto u16At = [&shx](qint64 pos, int &value) {
+        if (pos < 0 || pos > shx.size() - 2)
+            return false;
+        value = quint8(shx.at(pos)) | quint8(shx.at(pos + 1)) << 8;
+        return true;
+    };
+    int count = 0;
+    if (!u16At(headerLength + 4, count))
+        return ranges;
+    for (int i = 0; i < count; ++i) {
+        CodeRange range;
+        if (!u16At(headerLength + 6 + 4 * i, range.first)
+            || !u16At(headerLength + 8 + 4 * i, range.last))
+            break;
+        ranges.append(range);
+    }
+    return ranges;
+}
+
+void inspectShx(Report &report, const QByteArray &bytes, int chosenCodePage)
+{
+    ConversionJob job;
+    job.useCodePage = chosenCodePage >= 0;
+    job.codePageIndex = qMax(chosenCodePage, 0);
+    const ConversionOutcome outcome = job.convertBytes(bytes, QFileInfo(report.path).baseName());
+    if (job.fontKind & ConversionJob::kBigfontKind)
+        report.kind = QStringLiteral("big font");
+    else if (job.fontKind & ConversionJob::kUnifontKind)
+        report.kind = QStringLiteral("unifont");
+    else if (job.fontKind != 0)
+        report.kind = QStringLiteral("shape font");
+    if (outcome != ConversionOutcome::Converted) {
+        report.reason = outcomeText(outcome) + QStringLiteral(": ") + job.failure.reason;
+        return;
+    }
+
+    const QList<quint16> numbers = job.shapeMap.keys();
+    report.shapeCount = int(numbers.size() - numbers.count(0));
+    report.height = job.above;
+    if (job.fontKind & ConversionJob::kBigfontKind) {
+        report.codePage = kCodePageNames.value(job.codePageKind);
+        report.codePageChosen = chosenCodePage >= 0;
+    }
+    report.missingSubshapes = job.missingSubshapes;
+    // The kind was found, so the header scan succeeds again; it leaves the
+    // header length in `cursor`.
+    job.detectFontKind();
+    report.header = bytes.left(job.cursor);
+    if (job.fontKind & ConversionJob::kBigfontKind)
+        report.escapeRanges = escapeRangesOf(bytes, job.cursor);
+
+    fnt::FntReader reader;
+    const bool valid = reader.read(job.fntBytes);
+    takeGlyphs(report, reader.font());
+    for (const fnt::FntGlyph &glyph : reader.font().glyphs) {
+        if (glyph.lines.isEmpty() && glyph.polylines.isEmpty() && glyph.arcs.isEmpty())
+            report.drawNothing.append(glyph.code);
+    }
+    // The conversion's own output breaking the format is a fault of ours,
+    // but it is still the user's font that shows it.
+    report.problems = reader.violations();
+    report.outcome = valid ? Report::Valid : Report::Problems;
+}
+
+Report inspectFile(const QString &path, int chosenCodePage)
+{
+    Report report;
+    report.path = path;
+    const io::ReadResult read = io::readRegularFile(path, kMaxInputBytes);
+    const bool shx = QFileInfo(path).suffix().compare(QLatin1String("shx"), Qt::CaseInsensitive)
+                     == 0;
+    if (!read.ok) {
+        report.reason = shx ? outcomeText(ConversionOutcome::ReadFailed) + QStringLiteral(": ")
+                                  + read.reason
+                            : read.reason;
+        return report;
+    }
+    if (shx)
+        inspectShx(report, read.bytes, chosenCodePage);
+    else
+        inspectFnt(report, read.bytes);
+    return report;
+}
+
+// ---- text ------------------------------------------------------------------
+
+QString listed(const QStringList &items)
+{
+    QStringList shown = items.mid(0, kListed);
+    if (items.size() > kListed)
+        shown.append(QStringLiteral("and %1 more").arg(items.size() - kListed));
     return shown.join(QStringLiteral(", "));
+}
+
+QString describeRanges(const QList<CodeRange> &ranges)
+{
+    QStringList items;
+    for (const CodeRange &range : ranges)
+        items.append(formatRange(range.first, range.last));
+    return listed(items);
 }
 
 QString describeExtents(const fnt::FntExtents &box)
@@ -49,41 +229,173 @@ QString describeExtents(const fnt::FntExtents &box)
         .arg(shown(box.minX), shown(box.maxX), shown(box.minY), shown(box.maxY));
 }
 
-bool inspectFile(const QString &path, QTextStream &out, QTextStream &err)
+void printText(const Report &report, QTextStream &out, QTextStream &err)
 {
-    const QString shown = QDir::toNativeSeparators(path);
-    fnt::FntReader reader;
-    QString error;
-    if (!reader.readFile(path, &error)) {
+    const QString shown = io::printableName(QDir::toNativeSeparators(report.path));
+    if (report.outcome == Report::Failed) {
         out.flush();
-        err << "varnel-cli: cannot read " << shown << ": " << error << "\n";
-        return false;
+        err << "varnel-cli: " << shown << ": " << report.reason << "\n";
+        err.flush();
+        return;
     }
-    const fnt::FntFont &font = reader.font();
     out << shown << "\n";
-    if (font.fileSize >= 48) {
-        out << "  name:     " << font.name() << "\n"
-            << "  glyphs:   " << font.glyphCount;
-        if (!font.ranges.isEmpty())
-            out << " in " << font.ranges.size()
-                << (font.ranges.size() == 1 ? " range: " : " ranges: ") << describeRanges(font);
-        out << "\n"
-            << "  units:    height " << font.height << ", width " << font.width << ", baseline "
-            << font.baseline << "\n";
+    out << "  kind:     " << report.kind << "\n";
+    if (!report.header.isEmpty())
+        out << "  header:   " << io::printableName(QString::fromLatin1(report.header)) << "\n";
+    if (!report.name.isNull())
+        out << "  name:     " << io::printableName(report.name) << "\n";
+    if (report.shapeCount >= 0)
+        out << "  shapes:   " << report.shapeCount << ", height " << report.height << "\n";
+    if (!report.escapeRanges.isEmpty())
+        out << "  escapes:  " << describeRanges(report.escapeRanges) << "\n";
+    if (!report.codePage.isEmpty())
+        out << "  code page: " << report.codePage
+            << (report.codePageChosen ? " (chosen)\n" : " (detected)\n");
+    if (report.glyphCount >= 0) {
+        out << "  glyphs:   " << report.glyphCount;
+        if (!report.ranges.isEmpty())
+            out << " in " << report.ranges.size()
+                << (report.ranges.size() == 1 ? " range: " : " ranges: ")
+                << describeRanges(report.ranges);
+        out << "\n";
     }
-    out << "  size:     " << font.fileSize << " bytes\n";
-    if (reader.isValid()) {
-        out << "  extents:  " << describeExtents(font.extents()) << "\n"
-            << "  valid FNT file\n";
-        return true;
+    if (report.size >= 0) {
+        if (report.glyphCount >= 0)
+            out << "  units:    height " << report.unitHeight << ", width " << report.unitWidth
+                << ", baseline " << report.baseline << "\n";
+        out << "  size:     " << report.size << " bytes\n";
     }
-    for (const fnt::FntViolation &violation : reader.violations())
-        out << "  byte " << violation.position << ": " << violation.message << "\n";
+    if (report.outcome == Report::Valid)
+        out << "  extents:  " << describeExtents(report.extents) << "\n";
+    if (!report.missingSubshapes.isEmpty()) {
+        QStringList items;
+        for (auto it = report.missingSubshapes.cbegin(); it != report.missingSubshapes.cend();
+             ++it) {
+            QStringList calls;
+            for (quint16 number : it.value())
+                calls.append(formatCode(number));
+            items.append(formatCode(it.key()) + QStringLiteral(" calls ")
+                         + calls.join(QLatin1Char(' ')));
+        }
+        out << "  missing subshapes: " << listed(items) << "\n";
+    }
+    if (!report.drawNothing.isEmpty()) {
+        QStringList items;
+        for (quint16 code : report.drawNothing)
+            items.append(formatCode(code));
+        out << "  draw nothing: " << listed(items) << "\n";
+    }
+    for (const fnt::FntViolation &problem : report.problems)
+        out << "  byte " << problem.position << ": " << problem.message << "\n";
+    if (report.outcome == Report::Valid) {
+        out << (report.kind == QLatin1String("FNT file") ? "  valid FNT file\n"
+                                                         : "  converts to a valid FNT file\n");
+        return;
+    }
     out.flush();
-    err << "varnel-cli: " << shown << " is not a valid FNT file ("
-        << reader.violations().size()
-        << (reader.violations().size() == 1 ? " problem)\n" : " problems)\n");
-    return false;
+    err << "varnel-cli: " << shown << " is " << report.reason << "\n";
+    err.flush();
+}
+
+// ---- JSON ------------------------------------------------------------------
+
+QJsonArray rangesJson(const QList<CodeRange> &ranges)
+{
+    QJsonArray array;
+    for (const CodeRange &range : ranges)
+        array.append(QJsonObject{{QStringLiteral("first"), range.first},
+                                 {QStringLiteral("last"), range.last}});
+    return array;
+}
+
+QJsonObject toJson(const Report &report)
+{
+    QJsonObject object{
+        {QStringLiteral("path"), report.path},
+        {QStringLiteral("outcome"), outcomeName(report.outcome)},
+        {QStringLiteral("reason"), report.reason},
+        {QStringLiteral("kind"), report.kind.isEmpty() ? QJsonValue() : QJsonValue(report.kind)},
+    };
+    if (report.outcome == Report::Failed)
+        return object;
+    if (!report.name.isNull())
+        object.insert(QStringLiteral("name"), report.name);
+    if (report.size >= 0)
+        object.insert(QStringLiteral("size"), report.size);
+    if (report.shapeCount >= 0) {
+        object.insert(QStringLiteral("header"), QString::fromLatin1(report.header));
+        object.insert(QStringLiteral("shapeCount"), report.shapeCount);
+        object.insert(QStringLiteral("height"), report.height);
+    }
+    if (!report.codePage.isEmpty()) {
+        object.insert(QStringLiteral("escapeRanges"), rangesJson(report.escapeRanges));
+        object.insert(QStringLiteral("codePage"), report.codePage);
+    }
+    object.insert(QStringLiteral("glyphCount"), qMax(report.glyphCount, 0));
+    object.insert(QStringLiteral("ranges"), rangesJson(report.ranges));
+    const fnt::FntExtents &box = report.extents;
+    object.insert(QStringLiteral("extents"),
+                  report.outcome != Report::Valid || box.empty
+                      ? QJsonValue()
+                      : QJsonObject{{QStringLiteral("minX"), box.minX},
+                                    {QStringLiteral("minY"), box.minY},
+                                    {QStringLiteral("maxX"), box.maxX},
+                                    {QStringLiteral("maxY"), box.maxY}});
+    QJsonArray problems;
+    for (const fnt::FntViolation &problem : report.problems)
+        problems.append(QJsonObject{{QStringLiteral("position"), problem.position},
+                                    {QStringLiteral("message"), problem.message}});
+    object.insert(QStringLiteral("problems"), problems);
+    if (report.shapeCount >= 0) {
+        QJsonArray missing;
+        for (auto it = report.missingSubshapes.cbegin(); it != report.missingSubshapes.cend();
+             ++it) {
+            QJsonArray calls;
+            for (quint16 number : it.value())
+                calls.append(number);
+            missing.append(QJsonObject{{QStringLiteral("glyph"), it.key()},
+                                       {QStringLiteral("calls"), calls}});
+        }
+        object.insert(QStringLiteral("missingSubshapes"), missing);
+        QJsonArray empty;
+        for (quint16 code : report.drawNothing)
+            empty.append(code);
+        object.insert(QStringLiteral("drawNothing"), empty);
+    }
+    return object;
+}
+
+// ---- inputs ----------------------------------------------------------------
+
+bool isFontFile(const QString &path)
+{
+    const QString suffix = QFileInfo(path).suffix();
+    return suffix.compare(QLatin1String("shx"), Qt::CaseInsensitive) == 0
+           || suffix.compare(QLatin1String("fnt"), Qt::CaseInsensitive) == 0;
+}
+
+// A folder stands for the SHX and FNT files in it (and below it with -r),
+// in name order; a file is taken as it is named.
+QStringList expandInputs(const QStringList &arguments, bool recursive)
+{
+    QStringList paths;
+    for (const QString &argument : arguments) {
+        if (!QFileInfo(argument).isDir()) {
+            paths.append(argument);
+            continue;
+        }
+        QStringList found;
+        QDirIterator it(argument, QDir::Files | QDir::Hidden,
+                        recursive ? QDirIterator::Subdirectories : QDirIterator::NoIteratorFlags);
+        while (it.hasNext()) {
+            const QString path = it.next();
+            if (isFontFile(path))
+                found.append(path);
+        }
+        found.sort();
+        paths.append(found);
+    }
+    return paths;
 }
 
 } // namespace
@@ -95,28 +407,58 @@ int runInspect(int argc, char *argv[])
 
     QCommandLineParser parser;
     parser.setApplicationDescription(QStringLiteral(
-        "Reads FNT files back, prints a summary of each (name, glyph count, code ranges, "
-        "size, extents) and every place where a file breaks the format, with its byte "
-        "position. Exit status 1 when some file is not valid."));
+        "Tells what each font is. An FNT file: name, glyph count, code ranges, units, size, "
+        "extents and every place where it breaks the format, with its byte position. An SHX "
+        "font: its kind, header text, shape count, height, for a big font its escape ranges "
+        "and code page, and the glyphs that call missing subshapes or draw nothing. A folder "
+        "stands for the .shx and .fnt files in it. Exit status 1 when some file cannot be "
+        "read or is not valid."));
     parser.addHelpOption();
+    const QCommandLineOption json(QStringLiteral("json"),
+                                  QStringLiteral("Print one JSON document on standard output."));
+    const QCommandLineOption recursive({QStringLiteral("r"), QStringLiteral("recursive")},
+                                       QStringLiteral("Look into the folders below each folder."));
+    const QCommandLineOption codePage(QStringLiteral("code-page"),
+                                      QStringLiteral("For an SHX big font: the code page, as "
+                                                     "when converting: %1.")
+                                          .arg(kCodePageNames.join(QStringLiteral(", "))),
+                                      QStringLiteral("name"));
+    parser.addOptions({json, recursive, codePage});
     parser.addPositionalArgument(QStringLiteral("inspect"), QStringLiteral("The command."),
                                  QStringLiteral("inspect"));
-    parser.addPositionalArgument(QStringLiteral("files"), QStringLiteral("FNT files to check."),
-                                 QStringLiteral("file.fnt..."));
+    parser.addPositionalArgument(QStringLiteral("fonts"),
+                                 QStringLiteral("FNT files, SHX fonts and folders."),
+                                 QStringLiteral("font.fnt|font.shx|folder..."));
     if (!parser.parse(app.arguments()))
         return usageError(parser.errorText());
     if (parser.isSet(QStringLiteral("help")))
         parser.showHelp(Success);
 
-    const QStringList paths = parser.positionalArguments().mid(1);
-    if (paths.isEmpty())
-        return usageError(QStringLiteral("inspect expects one or more FNT files"));
+    const QStringList arguments = parser.positionalArguments().mid(1);
+    if (arguments.isEmpty())
+        return usageError(QStringLiteral("inspect expects one or more fonts or folders"));
+    int chosenCodePage = -1;
+    if (parser.isSet(codePage)) {
+        chosenCodePage = codePageIndex(parser.value(codePage));
+        if (chosenCodePage < 0)
+            return usageError(QStringLiteral("unknown code page '%1'")
+                                  .arg(io::printableName(parser.value(codePage))));
+    }
 
     QTextStream out(stdout);
     QTextStream err(stderr);
     bool allValid = true;
-    for (const QString &path : paths)
-        allValid = inspectFile(path, out, err) && allValid;
+    QJsonArray files;
+    for (const QString &path : expandInputs(arguments, parser.isSet(recursive))) {
+        const Report report = inspectFile(path, chosenCodePage);
+        allValid = allValid && report.outcome == Report::Valid;
+        if (parser.isSet(json))
+            files.append(toJson(report));
+        else
+            printText(report, out, err);
+    }
+    if (parser.isSet(json))
+        out << QJsonDocument(QJsonObject{{QStringLiteral("files"), files}}).toJson();
     return allValid ? Success : Failure;
 }
 

@@ -1,9 +1,11 @@
 // Previewing: draws a sheet of glyphs from an FNT file, or from an SHX file
 // converted in memory, into a PNG or SVG picture.
+#include "Codes.h"
 #include "Commands.h"
 #include "GlyphSheet.h"
 
 #include "fnt/FntReader.h"
+#include "io/FileAccess.h"
 #include "job/ConversionJob.h"
 
 #include <QBuffer>
@@ -22,34 +24,18 @@ namespace cli {
 
 namespace {
 
-// A bigger picture would take more memory than a preview deserves; such
-// fonts are drawn in parts (--codes) or as SVG.
-constexpr qint64 kMaxPngPixels = qint64(80) * 1000 * 1000;
+// Bounds that keep a sheet within a couple of seconds and some 200 MB
+// whatever the font: a bigger picture, more glyphs or more strokes than
+// these are refused with advice to draw a part (--codes).
+constexpr qint64 kMaxPngPixels = qint64(32) * 1000 * 1000;
+constexpr int kMaxGlyphsPerSheet = 2048;
+constexpr qint64 kMaxStrokesPerSheet = 500000;
+// Real fonts, even big fonts with every code, stay far below this.
+constexpr qint64 kMaxInputBytes = qint64(16) * 1024 * 1024;
+// Shape names are short words; anything longer is not meant as a label.
+constexpr int kMaxNameBytes = 64;
 
-// "65", "0x41" or "U+0041".
-int parseCode(QString text)
-{
-    text = text.trimmed();
-    int base = 10;
-    if (text.startsWith(QLatin1String("0x"), Qt::CaseInsensitive)
-        || text.startsWith(QLatin1String("U+"), Qt::CaseInsensitive)) {
-        text = text.mid(2);
-        base = 16;
-    }
-    bool ok = false;
-    const int code = text.toInt(&ok, base);
-    return ok && code >= 0 && code <= 0xFFFF ? code : -1;
-}
-
-bool parseCodes(const QString &text, int &first, int &last)
-{
-    const QStringList parts = text.split(QLatin1Char('-'));
-    if (parts.size() > 2)
-        return false;
-    first = parseCode(parts.first());
-    last = parseCode(parts.last());
-    return first >= 0 && last >= first;
-}
+const QString kPartAdvice = QStringLiteral("draw a part with --codes FIRST-LAST");
 
 int fail(const QString &message)
 {
@@ -57,39 +43,70 @@ int fail(const QString &message)
     return Failure;
 }
 
-// The FNT image to draw: the file itself, or what converting it would write.
-bool loadFnt(const QString &path, int codePage, QByteArray &fntBytes, QString &error)
+QString shownPath(const QString &path)
 {
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly)) {
-        error = QStringLiteral("cannot read %1: %2").arg(QDir::toNativeSeparators(path),
-                                                         file.errorString());
+    return io::printableName(QDir::toNativeSeparators(path));
+}
+
+// The name at the start of each shape definition, by the code its glyph
+// gets in the FNT file; shapes without a name are left out.
+QHash<quint16, QString> shapeNames(ConversionJob &job)
+{
+    QHash<quint16, QString> names;
+    for (auto it = job.shapeMap.cbegin(); it != job.shapeMap.cend(); ++it) {
+        if (it.key() == 0)
+            continue;
+        const QByteArray tail = job.shxBytes.mid(it.value(), kMaxNameBytes);
+        const qsizetype end = tail.indexOf('\0');
+        if (end <= 0)
+            continue;
+        const quint16 code = job.fontKind & ConversionJob::kBigfontKind ? job.mapCharCode(it.key())
+                                                                          : it.key();
+        names.insert(code, io::printableName(QString::fromLatin1(tail.left(end))));
+    }
+    return names;
+}
+
+// The FNT image to draw: the file itself, or what converting it would write.
+bool loadFnt(const QString &path, int codePage, QByteArray &fntBytes,
+             QHash<quint16, QString> &names, QString &error)
+{
+    const io::ReadResult read = io::readRegularFile(path, kMaxInputBytes);
+    const bool shx = QFileInfo(path).suffix().compare(QLatin1String("shx"), Qt::CaseInsensitive)
+                     == 0;
+    if (!read.ok) {
+        error = shx ? QStringLiteral("%1: %2: %3")
+                          .arg(shownPath(path), outcomeText(ConversionOutcome::ReadFailed),
+                               read.reason)
+                    : QStringLiteral("%1: %2").arg(shownPath(path), read.reason);
         return false;
     }
-    const QByteArray bytes = file.readAll();
-    if (QFileInfo(path).suffix().compare(QLatin1String("shx"), Qt::CaseInsensitive) != 0) {
-        fntBytes = bytes;
+    if (!shx) {
+        fntBytes = read.bytes;
         return true;
     }
     ConversionJob job;
     job.useCodePage = codePage >= 0;
     job.codePageIndex = qMax(codePage, 0);
-    const ConversionOutcome outcome = job.convertBytes(bytes, QFileInfo(path).baseName());
+    const ConversionOutcome outcome = job.convertBytes(read.bytes, QFileInfo(path).baseName());
     if (outcome != ConversionOutcome::Converted) {
-        error = QStringLiteral("%1: %2").arg(QDir::toNativeSeparators(path), outcomeText(outcome));
+        error = QStringLiteral("%1: %2: %3")
+                    .arg(shownPath(path), outcomeText(outcome), job.failure.reason);
         return false;
     }
     fntBytes = job.fntBytes;
+    names = shapeNames(job);
     return true;
 }
 
 bool writePng(const GlyphSheet &sheet, const QString &path, QString &error)
 {
     if (qint64(sheet.size().width()) * sheet.size().height() > kMaxPngPixels) {
-        error = QStringLiteral("a sheet of %1 x %2 pixels is too large for a PNG picture; "
-                               "draw a part with --codes FIRST-LAST, or write SVG")
+        error = QStringLiteral("a sheet of %1 x %2 pixels is too large for a PNG picture; %3, "
+                               "or write SVG")
                     .arg(sheet.size().width())
-                    .arg(sheet.size().height());
+                    .arg(sheet.size().height())
+                    .arg(kPartAdvice);
         return false;
     }
     QImage image(sheet.size(), QImage::Format_RGB32);
@@ -98,8 +115,7 @@ bool writePng(const GlyphSheet &sheet, const QString &path, QString &error)
     painter.end();
     QSaveFile file(path);
     if (!file.open(QIODevice::WriteOnly) || !image.save(&file, "PNG") || !file.commit()) {
-        error = QStringLiteral("cannot write %1: %2").arg(QDir::toNativeSeparators(path),
-                                                          file.errorString());
+        error = QStringLiteral("cannot write %1: %2").arg(shownPath(path), file.errorString());
         return false;
     }
     return true;
@@ -120,8 +136,7 @@ bool writeSvg(const GlyphSheet &sheet, const QString &path, const QString &title
     QSaveFile file(path);
     if (!file.open(QIODevice::WriteOnly) || file.write(buffer.data()) != buffer.size()
         || !file.commit()) {
-        error = QStringLiteral("cannot write %1: %2").arg(QDir::toNativeSeparators(path),
-                                                          file.errorString());
+        error = QStringLiteral("cannot write %1: %2").arg(shownPath(path), file.errorString());
         return false;
     }
     return true;
@@ -133,6 +148,76 @@ void dropToolkitMessages(QtMsgType type, const QMessageLogContext &, const QStri
 {
     if (type == QtCriticalMsg || type == QtFatalMsg)
         QTextStream(stderr) << "varnel-cli: " << message << "\n";
+}
+
+// Prints the reason a font gets no sheet.
+bool refused(const QString &message)
+{
+    fail(message);
+    return false;
+}
+
+// Draws one font into one sheet; false with the reason printed when not.
+bool drawFont(const QString &fontPath, const QString &sheetPath, const QList<CodeRange> &codes,
+              int codePage)
+{
+    QByteArray fntBytes;
+    QHash<quint16, QString> names;
+    QString error;
+    if (!loadFnt(fontPath, codePage, fntBytes, names, error))
+        return refused(error);
+    fnt::FntReader reader;
+    if (!reader.read(fntBytes))
+        return refused(QStringLiteral("%1 is not a valid FNT file (byte %2: %3); "
+                                   "'varnel-cli inspect' lists every problem")
+                        .arg(shownPath(fontPath))
+                        .arg(reader.violations().first().position)
+                        .arg(reader.violations().first().message));
+
+    QList<int> indexes;
+    qint64 strokes = 0;
+    const QList<fnt::FntGlyph> &glyphs = reader.font().glyphs;
+    for (int i = 0; i < glyphs.size(); ++i) {
+        const fnt::FntGlyph &glyph = glyphs.at(i);
+        if (!codes.isEmpty() && !rangesContain(codes, glyph.code))
+            continue;
+        indexes.append(i);
+        strokes += glyph.lines.size() + glyph.arcs.size();
+        for (const fnt::FntPolyline &polyline : glyph.polylines)
+            strokes += polyline.points.size();
+    }
+    if (indexes.isEmpty() && !codes.isEmpty()) {
+        QStringList asked;
+        for (const CodeRange &range : codes)
+            asked.append(formatRange(range.first, range.last));
+        return refused(QStringLiteral("%1: no glyph has a code in %2")
+                        .arg(shownPath(fontPath), asked.join(QStringLiteral(", "))));
+    }
+    if (indexes.size() > kMaxGlyphsPerSheet)
+        return refused(QStringLiteral("%1: %L2 glyphs are more than one sheet holds (%L3); %4")
+                        .arg(shownPath(fontPath))
+                        .arg(indexes.size())
+                        .arg(kMaxGlyphsPerSheet)
+                        .arg(kPartAdvice));
+    if (strokes > kMaxStrokesPerSheet)
+        return refused(QStringLiteral("%1: the glyphs hold %L2 strokes and points, more than one "
+                                   "sheet draws (%L3); %4")
+                        .arg(shownPath(fontPath))
+                        .arg(strokes)
+                        .arg(kMaxStrokesPerSheet)
+                        .arg(kPartAdvice));
+
+    const GlyphSheet sheet(reader.font(), indexes, names);
+    const bool png = QFileInfo(sheetPath).suffix().compare(QLatin1String("svg"),
+                                                           Qt::CaseInsensitive)
+                     != 0;
+    const bool written = png ? writePng(sheet, sheetPath, error)
+                             : writeSvg(sheet, sheetPath, reader.font().name(), error);
+    if (!written)
+        return refused(error);
+    QTextStream(stdout) << "Drew " << indexes.size() << (indexes.size() == 1 ? " glyph" : " glyphs")
+                        << " into " << shownPath(sheetPath) << "\n";
+    return true;
 }
 
 } // namespace
@@ -147,18 +232,22 @@ int runPreview(int argc, char *argv[])
 
     QCommandLineParser parser;
     parser.setApplicationDescription(QStringLiteral(
-        "Draws a sheet of glyphs: each with its code (and its character when printable), the "
-        "baseline (blue), the origin and the advance (orange), and its lines, polylines and "
-        "arcs as stored. An SHX font is converted in memory first, so the sheet shows what "
-        "its FNT file will hold."));
+        "Draws a sheet of glyphs: each with its code (and its character when printable, and "
+        "its shape name when an SHX font has one), the baseline (blue), the origin and the "
+        "advance (orange), and its lines, polylines and arcs as stored. An SHX font is "
+        "converted in memory first, so the sheet shows what its FNT file will hold. Without "
+        "-o the sheet of each font is FONT.png in the current folder. A glyph far outside the "
+        "font's box is drawn clipped and marked in red."));
     parser.addHelpOption();
     const QCommandLineOption output({QStringLiteral("o"), QStringLiteral("output")},
-                                    QStringLiteral("The picture to write: <sheet>.png or .svg."),
+                                    QStringLiteral("The picture to write for a single font: "
+                                                   "<sheet>.png or .svg."),
                                     QStringLiteral("sheet"));
     const QCommandLineOption codes(QStringLiteral("codes"),
-                                   QStringLiteral("Only the glyphs with codes FIRST to LAST "
+                                   QStringLiteral("Only the glyphs with these codes: FIRST-LAST "
+                                                  "or single codes, separated by commas "
                                                   "(decimal, 0x41 or U+0041)."),
-                                   QStringLiteral("first-last"));
+                                   QStringLiteral("list"));
     const QCommandLineOption codePage(QStringLiteral("code-page"),
                                       QStringLiteral("For an SHX big font: the code page, as "
                                                      "when converting: %1.")
@@ -167,63 +256,58 @@ int runPreview(int argc, char *argv[])
     parser.addOptions({output, codes, codePage});
     parser.addPositionalArgument(QStringLiteral("preview"), QStringLiteral("The command."),
                                  QStringLiteral("preview"));
-    parser.addPositionalArgument(QStringLiteral("font"),
-                                 QStringLiteral("The FNT file, or an SHX font."),
-                                 QStringLiteral("font.fnt|font.shx"));
+    parser.addPositionalArgument(QStringLiteral("fonts"),
+                                 QStringLiteral("FNT files or SHX fonts; one sheet each."),
+                                 QStringLiteral("font.fnt|font.shx..."));
     if (!parser.parse(app.arguments()))
         return usageError(parser.errorText());
     if (parser.isSet(QStringLiteral("help")))
         parser.showHelp(Success);
 
-    const QStringList paths = parser.positionalArguments().mid(1);
-    if (paths.size() != 1)
-        return usageError(QStringLiteral("preview expects one FNT or SHX font"));
-    const QString sheetPath = parser.value(output);
-    const QString suffix = QFileInfo(sheetPath).suffix().toLower();
-    if (sheetPath.isEmpty() || (suffix != QLatin1String("png") && suffix != QLatin1String("svg")))
-        return usageError(QStringLiteral("preview needs -o SHEET.png or -o SHEET.svg"));
-    int first = 0;
-    int last = 0xFFFF;
-    if (parser.isSet(codes) && !parseCodes(parser.value(codes), first, last))
-        return usageError(QStringLiteral("--codes expects FIRST-LAST, for example 32-126 or "
-                                         "0x4E00-0x4EFF"));
+    const QStringList fonts = parser.positionalArguments().mid(1);
+    if (fonts.isEmpty())
+        return usageError(QStringLiteral("preview expects one or more FNT or SHX fonts"));
+    if (parser.isSet(output)) {
+        const QString suffix = QFileInfo(parser.value(output)).suffix().toLower();
+        if (suffix != QLatin1String("png") && suffix != QLatin1String("svg"))
+            return usageError(QStringLiteral("-o expects SHEET.png or SHEET.svg"));
+        if (fonts.size() > 1)
+            return usageError(QStringLiteral("-o names the sheet of a single font; without it "
+                                             "each font's sheet is FONT.png here"));
+    }
+    QList<CodeRange> chosenCodes;
+    if (parser.isSet(codes)) {
+        QString error;
+        if (!parseCodeRanges(parser.value(codes), chosenCodes, error))
+            return usageError(QStringLiteral("--codes: %1").arg(io::printableName(error)));
+    }
     int chosenCodePage = -1;
     if (parser.isSet(codePage)) {
         chosenCodePage = codePageIndex(parser.value(codePage));
         if (chosenCodePage < 0)
-            return usageError(QStringLiteral("unknown code page '%1'").arg(parser.value(codePage)));
+            return usageError(QStringLiteral("unknown code page '%1'")
+                                  .arg(io::printableName(parser.value(codePage))));
     }
 
-    QByteArray fntBytes;
-    QString error;
-    if (!loadFnt(paths.first(), chosenCodePage, fntBytes, error))
-        return fail(error);
-    fnt::FntReader reader;
-    if (!reader.read(fntBytes))
-        return fail(QStringLiteral("%1 is not a valid FNT file (byte %2: %3); "
-                                   "'varnel-cli inspect' lists every problem")
-                        .arg(QDir::toNativeSeparators(paths.first()))
-                        .arg(reader.violations().first().position)
-                        .arg(reader.violations().first().message));
-
-    QList<int> indexes;
-    const QList<fnt::FntGlyph> &glyphs = reader.font().glyphs;
-    for (int i = 0; i < glyphs.size(); ++i) {
-        if (glyphs.at(i).code >= first && glyphs.at(i).code <= last)
-            indexes.append(i);
+    bool allDrawn = true;
+    QHash<QString, QString> sheetOwners; // sheet name (folded case) -> the font drawn there
+    for (const QString &font : fonts) {
+        const QString sheet = parser.isSet(output)
+                                  ? parser.value(output)
+                                  : QFileInfo(font).completeBaseName() + QStringLiteral(".png");
+        // Two fonts of one name would overwrite each other's sheet.
+        const QString key = QFileInfo(sheet).absoluteFilePath().toCaseFolded();
+        if (sheetOwners.contains(key)) {
+            fail(QStringLiteral("%1: its sheet %2 is %3's already; give the fonts different "
+                                "names or draw them one at a time with -o")
+                     .arg(shownPath(font), shownPath(sheet), shownPath(sheetOwners.value(key))));
+            allDrawn = false;
+            continue;
+        }
+        sheetOwners.insert(key, font);
+        allDrawn = drawFont(font, sheet, chosenCodes, chosenCodePage) && allDrawn;
     }
-    if (indexes.isEmpty() && parser.isSet(codes))
-        return fail(QStringLiteral("no glyph has a code from %1 to %2").arg(first).arg(last));
-
-    const GlyphSheet sheet(reader.font(), indexes);
-    const bool written = suffix == QLatin1String("png")
-                             ? writePng(sheet, sheetPath, error)
-                             : writeSvg(sheet, sheetPath, reader.font().name(), error);
-    if (!written)
-        return fail(error);
-    QTextStream(stdout) << "Drew " << indexes.size() << (indexes.size() == 1 ? " glyph" : " glyphs")
-                        << " into " << QDir::toNativeSeparators(sheetPath) << "\n";
-    return Success;
+    return allDrawn ? Success : Failure;
 }
 
 } // namespace cli

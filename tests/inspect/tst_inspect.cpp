@@ -1,0 +1,403 @@
+// varnel-cli inspect and preview as users run them, the codes they read and
+// print, and the manual that describes them.
+#include "Codes.h"
+#include "ShxBuilder.h"
+
+#include <QtTest>
+
+#ifdef Q_OS_UNIX
+#include <sys/stat.h>
+#endif
+
+using namespace shxtest;
+
+namespace {
+
+struct Run
+{
+    bool finished = false;
+    int exitCode = -1;
+    QString out, err;
+};
+
+// Every run is bounded: a command that hangs fails the test instead.
+constexpr int kRunMilliseconds = 20000;
+
+const ShapeCode kBar = ShapeCode().vector(8, 0);
+
+} // namespace
+
+class InspectTest : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void init();
+    void codesReadInEveryNotation();
+    void codeRangesAndTheirMistakes();
+    void inspectTellsEachShxKind_data();
+    void inspectTellsEachShxKind();
+    void inspectNotesMissingSubshapesAndEmptyGlyphs();
+    void inspectRefusesWhatIsNotARegularFile();
+    void inspectJsonNamesEveryField();
+    void inspectTakesFolders();
+    void hugeArcAnglesEndPromptly();
+    void previewWritesFontPngHereAndNothingElse();
+    void previewReversedRangeIsAUsageError();
+    void previewFarGlyphKeepsCellsReadable();
+    void manualAndCompletionListEveryOption();
+
+private:
+    QScopedPointer<QTemporaryDir> m_dir;
+    QString path(const QString &name) const { return m_dir->filePath(name); }
+    bool write(const QString &name, const QByteArray &bytes) const
+    {
+        QDir().mkpath(QFileInfo(path(name)).path());
+        QFile file(path(name));
+        return file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size();
+    }
+    QStringList filesHere() const
+    {
+        QStringList names;
+        QDirIterator it(m_dir->path(), QDir::Files | QDir::Hidden, QDirIterator::Subdirectories);
+        while (it.hasNext())
+            names << QDir(m_dir->path()).relativeFilePath(it.next());
+        names.sort();
+        return names;
+    }
+    Run run(const QStringList &arguments) const
+    {
+        QProcess process;
+        process.setWorkingDirectory(m_dir->path());
+        process.start(QStringLiteral(VARNEL_CLI_PATH), arguments);
+        Run result;
+        result.finished = process.waitForFinished(kRunMilliseconds);
+        if (!result.finished) {
+            process.kill();
+            process.waitForFinished(kRunMilliseconds);
+            return result;
+        }
+        result.exitCode = process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1;
+        result.out = QString::fromUtf8(process.readAllStandardOutput());
+        result.err = QString::fromUtf8(process.readAllStandardError());
+        return result;
+    }
+};
+
+void InspectTest::init()
+{
+    m_dir.reset(new QTemporaryDir);
+    QVERIFY(m_dir->isValid());
+}
+
+void InspectTest::codesReadInEveryNotation()
+{
+    using cli::parseCode;
+    QCOMPARE(parseCode("65"), 65);
+    QCOMPARE(parseCode(" 0x4e00 "), 0x4E00);
+    QCOMPARE(parseCode("U+4E00"), 0x4E00);
+    QCOMPARE(parseCode("u+ffff"), 0xFFFF);
+    QCOMPARE(parseCode("0"), 0);
+    // Past 16 bits, signs, empty digits, a second prefix, the wrong base.
+    for (const char *bad : {"65536", "0x10000", "-1", "+5", "0x", "U+", "0x0x41", "4E00", "", "6 5"})
+        QVERIFY2(parseCode(bad) < 0, bad);
+
+    QCOMPARE(cli::formatCode(65), QStringLiteral("0x0041"));
+    QCOMPARE(cli::formatCode(0x4E00), QStringLiteral("0x4E00"));
+    QCOMPARE(cli::formatRange(0x41, 0x5A), QStringLiteral("0x0041-0x005A"));
+    QCOMPARE(cli::formatRange(7, 7), QStringLiteral("0x0007"));
+}
+
+void InspectTest::codeRangesAndTheirMistakes()
+{
+    QList<cli::CodeRange> ranges;
+    QString error;
+    QVERIFY(cli::parseCodeRanges("32-126, 0x4E00-U+4EFF,7", ranges, error));
+    QCOMPARE(ranges.size(), 3);
+    QCOMPARE(ranges.at(1).first, 0x4E00);
+    QCOMPARE(ranges.at(1).last, 0x4EFF);
+    QVERIFY(cli::rangesContain(ranges, 7) && cli::rangesContain(ranges, 126));
+    QVERIFY(!cli::rangesContain(ranges, 8) && !cli::rangesContain(ranges, 0x4F00));
+
+    QVERIFY(!cli::parseCodeRanges("5-1", ranges, error));
+    QVERIFY2(error.contains("reversed") && error.contains("0x0001-0x0005"), qPrintable(error));
+    QVERIFY(!cli::parseCodeRanges("1-2-3", ranges, error));
+    QVERIFY(!cli::parseCodeRanges("65,,66", ranges, error));
+    QVERIFY(!cli::parseCodeRanges("A-Z", ranges, error));
+    QVERIFY2(error.contains("'A'"), qPrintable(error));
+}
+
+void InspectTest::inspectTellsEachShxKind_data()
+{
+    QTest::addColumn<QByteArray>("font");
+    QTest::addColumn<QStringList>("lines");
+
+    QTest::newRow("shape font")
+        << shapeFont(8, {{65, definition("A", kBar)}, {66, definition("B", kBar)}},
+                     header("Varnel shapes 1.1\r\n", 24))
+        << QStringList{"kind:     shape font", "header:   Varnel shapes 1.1\\r\\n     \\x1a",
+                       "shapes:   2, height 8", "glyphs:   2 in 1 range: 0x0041-0x0042"};
+    QTest::newRow("unifont")
+        << unifont(fontInfo("U", 12), {{0x41, definition("A", kBar)}, {0x43, definition("C", kBar)}})
+        << QStringList{"kind:     unifont", "shapes:   2, height 12",
+                       "glyphs:   2 in 2 ranges: 0x0041, 0x0043"};
+    // Lead bytes 0x81 to 0xFE with one at 0xC9 and none at 0x80: GBK codes.
+    QTest::newRow("big font")
+        << bigfont({{0x81, 0xFE}}, {{0xD2BB, definition("", kBar)}}, 10)
+        << QStringList{"kind:     big font", "shapes:   1, height 10",
+                       "escapes:  0x0081-0x00FE", "code page: gbc (detected)",
+                       "glyphs:   1 in 1 range: 0x4E00"};
+}
+
+void InspectTest::inspectTellsEachShxKind()
+{
+    QFETCH(QByteArray, font);
+    QFETCH(QStringList, lines);
+
+    QVERIFY(write("font.shx", font));
+    const Run result = run({"inspect", "font.shx"});
+    QCOMPARE(result.exitCode, 0);
+    for (const QString &line : lines)
+        QVERIFY2(result.out.contains("  " + line + "\n"), qPrintable(line + "\n" + result.out));
+}
+
+void InspectTest::inspectNotesMissingSubshapesAndEmptyGlyphs()
+{
+    QVERIFY(write("notes.shx", shapeFont(8, {{32, definition("space", ShapeCode().penUp().vector(8, 0))},
+                                             {65, definition("A", ShapeCode().vector(4, 0).subshape(90))}})));
+    const Run result = run({"inspect", "notes.shx"});
+    QCOMPARE(result.exitCode, 0);
+    QVERIFY2(result.out.contains("missing subshapes: 0x0041 calls 0x005A\n"), qPrintable(result.out));
+    QVERIFY2(result.out.contains("draw nothing: 0x0020\n"), qPrintable(result.out));
+}
+
+void InspectTest::inspectRefusesWhatIsNotARegularFile()
+{
+    QStringList paths{"/dev/zero"};
+#ifdef Q_OS_UNIX
+    QCOMPARE(mkfifo(QFile::encodeName(path("pipe.shx")).constData(), 0600), 0);
+    QCOMPARE(mkfifo(QFile::encodeName(path("pipe.fnt")).constData(), 0600), 0);
+    paths << "pipe.shx" << "pipe.fnt";
+#endif
+    if (!QFileInfo::exists("/dev/zero"))
+        paths.removeFirst();
+    for (const QString &input : std::as_const(paths)) {
+        for (const char *command : {"inspect", "preview"}) {
+            const Run result = run({command, input});
+            QVERIFY2(result.finished, qPrintable(input));
+            QCOMPARE(result.exitCode, 1);
+            QVERIFY2(result.err.contains(input + ": ") && result.err.contains("not a regular file"),
+                     qPrintable(result.err));
+        }
+    }
+    // A name that would drive the terminal is shown escaped.
+    const Run result = run({"inspect", "bad\x1b[2Jname.fnt"});
+    QVERIFY2(result.err.contains("bad\\x1b[2Jname.fnt: no such file"), qPrintable(result.err));
+}
+
+void InspectTest::inspectJsonNamesEveryField()
+{
+    QVERIFY(write("big.shx", bigfont({{0x81, 0xFE}}, {{0xD2BB, definition("", kBar)}})));
+    QVERIFY(write("cut.fnt", QByteArray(40, 'x')));
+    const Run result = run({"inspect", "--json", "big.shx", "cut.fnt", "gone.shx"});
+    QCOMPARE(result.exitCode, 1);
+    QJsonParseError error;
+    const QJsonDocument document = QJsonDocument::fromJson(result.out.toUtf8(), &error);
+    QVERIFY2(error.error == QJsonParseError::NoError, qPrintable(error.errorString()));
+    const QJsonArray files = document.object().value("files").toArray();
+    QCOMPARE(files.size(), 3);
+
+    const QJsonObject big = files.at(0).toObject();
+    QCOMPARE(big.value("path").toString(), QStringLiteral("big.shx"));
+    QCOMPARE(big.value("outcome").toString(), QStringLiteral("valid"));
+    QCOMPARE(big.value("kind").toString(), QStringLiteral("big font"));
+    QCOMPARE(big.value("glyphCount").toInt(), 1);
+    QCOMPARE(big.value("codePage").toString(), QStringLiteral("gbc"));
+    QCOMPARE(big.value("ranges").toArray().at(0).toObject().value("first").toInt(), 0x4E00);
+    QCOMPARE(big.value("escapeRanges").toArray().at(0).toObject().value("last").toInt(), 0xFE);
+    QVERIFY(big.value("header").toString().startsWith("Varnel bigfont 1.0"));
+    QVERIFY(big.value("extents").isObject());
+    for (const char *field : {"reason", "problems", "missingSubshapes", "drawNothing", "height",
+                              "shapeCount"})
+        QVERIFY2(big.contains(field), field);
+
+    const QJsonObject cut = files.at(1).toObject();
+    QCOMPARE(cut.value("outcome").toString(), QStringLiteral("problems"));
+    QVERIFY(!cut.value("problems").toArray().isEmpty());
+    QVERIFY(cut.value("problems").toArray().at(0).toObject().contains("position"));
+
+    const QJsonObject gone = files.at(2).toObject();
+    QCOMPARE(gone.value("outcome").toString(), QStringLiteral("failed"));
+    QVERIFY2(gone.value("reason").toString().contains("no such file"),
+             qPrintable(gone.value("reason").toString()));
+}
+
+void InspectTest::inspectTakesFolders()
+{
+    QVERIFY(write("fonts/a.shx", shapeFont(8, {{65, definition("A", kBar)}})));
+    QVERIFY(write("fonts/deeper/b.SHX", shapeFont(8, {{66, definition("B", kBar)}})));
+    QVERIFY(write("fonts/notes.txt", "not a font"));
+    const Run flat = run({"inspect", "fonts"});
+    QCOMPARE(flat.exitCode, 0);
+    QCOMPARE(flat.out.count("kind:"), 1);
+    const Run deep = run({"inspect", "-r", "fonts"});
+    QCOMPARE(deep.exitCode, 0);
+    QCOMPARE(deep.out.count("kind:"), 2);
+    QVERIFY2(!deep.out.contains("notes.txt") && deep.err.isEmpty(), qPrintable(deep.err));
+}
+
+void InspectTest::hugeArcAnglesEndPromptly()
+{
+    // 86 bytes: one glyph whose only arc turns through about 6e19 degrees.
+    QByteArray fnt = QByteArray("HUGE").leftJustified(36, ' ');
+    fnt += QByteArray::fromHex("0003" "0000" "0080" "003f" "0080" "0001" "0001" "00410041"
+                               "0000003a"
+                               "0040" "0000" "0000" "0001" "000000000000"
+                               "0040" "003f" "0020" "00000000" "60502ab5");
+    QCOMPARE(fnt.size(), 86);
+    QVERIFY(write("huge.fnt", fnt));
+    const Run inspect = run({"inspect", "huge.fnt"});
+    QVERIFY(inspect.finished);
+    QVERIFY(inspect.exitCode == 0 || inspect.exitCode == 1);
+#ifdef VARNEL_HAVE_PREVIEW
+    const Run preview = run({"preview", "huge.fnt", "-o", "huge.png"});
+    QVERIFY(preview.finished);
+    QVERIFY(preview.exitCode == 0 || preview.exitCode == 1);
+#endif
+}
+
+void InspectTest::previewWritesFontPngHereAndNothingElse()
+{
+#ifndef VARNEL_HAVE_PREVIEW
+    QSKIP("varnel-cli is built without preview");
+#else
+    QVERIFY(write("one.shx", shapeFont(8, {{65, definition("A", kBar)}})));
+    QVERIFY(write("sub/two.shx", shapeFont(8, {{66, definition("B", kBar)}})));
+    const Run result = run({"preview", "one.shx", "sub/two.shx"});
+    QCOMPARE(result.exitCode, 0);
+    QCOMPARE(filesHere(), (QStringList{"one.png", "one.shx", "sub/two.shx", "two.png"}));
+    QVERIFY(!QImage(path("two.png")).isNull());
+
+    // Two fonts of one name would share a sheet: the second is refused.
+    QVERIFY(write("sub/one.fnt", "never read"));
+    const Run clash = run({"preview", "one.shx", "sub/one.fnt"});
+    QCOMPARE(clash.exitCode, 1);
+    QVERIFY2(clash.err.contains("sub/one.fnt") && clash.err.contains("one.png"), qPrintable(clash.err));
+#endif
+}
+
+void InspectTest::previewReversedRangeIsAUsageError()
+{
+    QVERIFY(write("one.shx", shapeFont(8, {{65, definition("A", kBar)}})));
+    const Run result = run({"preview", "one.shx", "--codes", "5-1"});
+#ifdef VARNEL_HAVE_PREVIEW
+    QCOMPARE(result.exitCode, 2);
+    QVERIFY2(result.err.contains("reversed"), qPrintable(result.err));
+    QCOMPARE(filesHere(), QStringList{"one.shx"});
+    // A range with no glyph is answered in the notation codes are printed in.
+    const Run empty = run({"preview", "one.shx", "--codes", "0x3000-0x3100"});
+    QCOMPARE(empty.exitCode, 1);
+    QVERIFY2(empty.err.contains("0x3000-0x3100"), qPrintable(empty.err));
+#else
+    Q_UNUSED(result);
+#endif
+}
+
+void InspectTest::previewFarGlyphKeepsCellsReadable()
+{
+#ifndef VARNEL_HAVE_PREVIEW
+    QSKIP("varnel-cli is built without preview");
+#else
+    QList<Entry> glyphs{{65, definition("A", kBar)}, {66, definition("B", ShapeCode().vector(8, 4))}};
+    QVERIFY(write("near.shx", shapeFont(8, glyphs)));
+    // Twenty moves of 127 units: 2,540 shape units, some 40,000 FNT units away.
+    ShapeCode far = ShapeCode().penUp();
+    for (int i = 0; i < 20; ++i)
+        far.move(127, 0);
+    glyphs.append({67, definition("far", far.penDown().vector(8, 4))});
+    QVERIFY(write("far.shx", shapeFont(8, glyphs)));
+    QCOMPARE(run({"preview", "near.shx"}).exitCode, 0);
+    QCOMPARE(run({"preview", "far.shx"}).exitCode, 0);
+
+    // The glyph box is the one pale blue-grey; the clipping mark is red.
+    const auto measure = [](const QImage &image, QSize &box, int &red) {
+        red = 0;
+        box = QSize();
+        for (int y = 0; y < image.height(); ++y) {
+            int run = 0;
+            for (int x = 0; x < image.width(); ++x) {
+                const QRgb p = image.pixel(x, y);
+                run = p == qRgb(236, 240, 244) ? run + 1 : 0;
+                box.setWidth(qMax(box.width(), run));
+                red += qRed(p) > 180 && qGreen(p) < 90 && qBlue(p) < 90;
+            }
+        }
+        for (int x = 0; x < image.width(); ++x) {
+            int run = 0;
+            for (int y = 0; y < image.height(); ++y) {
+                run = image.pixel(x, y) == qRgb(236, 240, 244) ? run + 1 : 0;
+                box.setHeight(qMax(box.height(), run));
+            }
+        }
+    };
+    QSize nearBox, farBox;
+    int nearRed = 0, farRed = 0;
+    measure(QImage(path("near.png")).convertToFormat(QImage::Format_RGB32), nearBox, nearRed);
+    measure(QImage(path("far.png")).convertToFormat(QImage::Format_RGB32), farBox, farRed);
+    QVERIFY2(qAbs(farBox.width() - nearBox.width()) <= 1 && qAbs(farBox.height() - nearBox.height()) <= 1,
+             qPrintable(QStringLiteral("%1x%2 against %3x%4").arg(farBox.width()).arg(farBox.height())
+                            .arg(nearBox.width()).arg(nearBox.height())));
+    QCOMPARE(nearRed, 0);
+    QVERIFY(farRed > 10);
+#endif
+}
+
+void InspectTest::manualAndCompletionListEveryOption()
+{
+    const auto readText = [](const QString &name) {
+        QFile file(name);
+        return file.open(QIODevice::ReadOnly) ? QString::fromUtf8(file.readAll()) : QString();
+    };
+    const QString manual = readText(QStringLiteral(VARNEL_MAN_PAGE));
+    const QString completion = readText(QStringLiteral(VARNEL_COMPLETION));
+    QVERIFY(!manual.isEmpty() && !completion.isEmpty());
+    // The man page writes every hyphen of an option as "\-" and switches
+    // fonts with "\fB" and "\fR".
+    const QString manualOptions = QString(manual)
+                                      .remove(QRegularExpression(QStringLiteral("\\\\f[BIRP]")))
+                                      .remove(QLatin1Char('\\'));
+
+    const QRegularExpression option(QStringLiteral("(?:^|[\\s,])(--?[a-zA-Z][a-zA-Z-]*)"));
+    QStringList commands{QString()};
+    commands << "inspect";
+#ifdef VARNEL_HAVE_PREVIEW
+    commands << "preview";
+#endif
+    for (const QString &command : std::as_const(commands)) {
+        if (!command.isEmpty()) {
+            QVERIFY2(manual.contains(command) && completion.contains(command), qPrintable(command));
+        }
+        const Run help = run(command.isEmpty() ? QStringList{"--help"} : QStringList{command, "--help"});
+        QCOMPARE(help.exitCode, 0);
+        int seen = 0;
+        for (const QString &line : help.out.split('\n')) {
+            // Options are the lines that start, indented, with a hyphen.
+            if (!line.trimmed().startsWith('-'))
+                continue;
+            auto it = option.globalMatch(line.section(QStringLiteral("  "), 0, 1));
+            while (it.hasNext()) {
+                const QString name = it.next().captured(1);
+                ++seen;
+                const QRegularExpression whole(QRegularExpression::escape(name) + "(?![a-zA-Z-])");
+                QVERIFY2(manualOptions.contains(whole), qPrintable(command + " " + name + ": not in the man page"));
+                QVERIFY2(completion.contains(whole), qPrintable(command + " " + name + ": not in the completion"));
+            }
+        }
+        QVERIFY2(seen >= 2, qPrintable(help.out));
+    }
+    for (const char *name : {"unicode", "euc-kr", "big5", "gbc", "shift-jis"})
+        QVERIFY2(completion.contains(name) && manual.contains(name), qPrintable(name));
+}
+
+QTEST_GUILESS_MAIN(InspectTest)
+#include "tst_inspect.moc"
