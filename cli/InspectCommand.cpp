@@ -4,6 +4,7 @@
 // glyphs that draw nothing) show before anything is written.
 #include "Codes.h"
 #include "Commands.h"
+#include "Inputs.h"
 
 #include "fnt/FntReader.h"
 #include "io/FileAccess.h"
@@ -12,13 +13,13 @@
 #include <QCommandLineParser>
 #include <QCoreApplication>
 #include <QDir>
-#include <QDirIterator>
 #include <QFileInfo>
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QTextStream>
 
+#include <algorithm>
 #include <cmath>
 
 namespace cli {
@@ -367,35 +368,35 @@ QJsonObject toJson(const Report &report)
 
 // ---- inputs ----------------------------------------------------------------
 
-bool isFontFile(const QString &path)
+// A folder stands for the SHX and the FNT files in it (and below it with
+// -r), in path order; a file is taken as it is named. Only a folder with
+// fonts of neither kind is a failure.
+QList<Input> expandInputs(const QStringList &arguments, bool recursive)
 {
-    const QString suffix = QFileInfo(path).suffix();
-    return suffix.compare(QLatin1String("shx"), Qt::CaseInsensitive) == 0
-           || suffix.compare(QLatin1String("fnt"), Qt::CaseInsensitive) == 0;
-}
-
-// A folder stands for the SHX and FNT files in it (and below it with -r),
-// in name order; a file is taken as it is named.
-QStringList expandInputs(const QStringList &arguments, bool recursive)
-{
-    QStringList paths;
+    QList<Input> inputs;
     for (const QString &argument : arguments) {
+        const InputScan shx{QStringLiteral("shx"), recursive};
+        const QList<Input> shxFound = collectInputs({argument}, shx);
         if (!QFileInfo(argument).isDir()) {
-            paths.append(argument);
+            inputs.append(shxFound);
             continue;
         }
-        QStringList found;
-        QDirIterator it(argument, QDir::Files | QDir::Hidden,
-                        recursive ? QDirIterator::Subdirectories : QDirIterator::NoIteratorFlags);
-        while (it.hasNext()) {
-            const QString path = it.next();
-            if (isFontFile(path))
-                found.append(path);
+        QList<Input> found;
+        const QList<Input> fntFound = collectInputs({argument}, {QStringLiteral("fnt"), recursive});
+        for (const QList<Input> &scan : {shxFound, fntFound}) {
+            for (const Input &input : scan) {
+                // The folder's own "no such files" note, unless it has neither.
+                if (!(input.failed() && input.path == argument))
+                    found.append(input);
+            }
         }
-        found.sort();
-        paths.append(found);
+        if (found.isEmpty())
+            found = shxFound;
+        std::sort(found.begin(), found.end(),
+                  [](const Input &a, const Input &b) { return a.path < b.path; });
+        inputs.append(found);
     }
-    return paths;
+    return inputs;
 }
 
 } // namespace
@@ -449,8 +450,12 @@ int runInspect(int argc, char *argv[])
     QTextStream err(stderr);
     bool allValid = true;
     QJsonArray files;
-    for (const QString &path : expandInputs(arguments, parser.isSet(recursive))) {
-        const Report report = inspectFile(path, chosenCodePage);
+    for (const Input &input : expandInputs(arguments, parser.isSet(recursive))) {
+        Report report;
+        report.path = input.path;
+        report.reason = input.failure;
+        if (!input.failed())
+            report = inspectFile(input.path, chosenCodePage);
         allValid = allValid && report.outcome == Report::Valid;
         if (parser.isSet(json))
             files.append(toJson(report));
