@@ -1,9 +1,9 @@
 // Building the whole FNT image, the baseline fix-up, and the single write.
 #include "fnt/FntBytes.h"
+#include "io/SafeWrite.h"
 #include "job/ConversionJob.h"
 
 #include <QFileInfo>
-#include <QSaveFile>
 
 #include <limits>
 
@@ -33,17 +33,8 @@ bool ConversionJob::buildAndWriteFnt(const QString &path)
 bool ConversionJob::writeFntFile(const QString &path)
 {
     if (QFileInfo(path).suffix().compare(QLatin1String("fnt"), Qt::CaseInsensitive) != 0)
-        return false;
-    // Written beside the target and moved over it in one step, so a failed
-    // or interrupted write never leaves an existing file half written.
-    QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly))
-        return false;
-    // write() only fills the device's buffer; a full disk shows when it is
-    // flushed, and commit() would move the short file into place regardless.
-    if (file.write(fntBytes) != fntBytes.size() || !file.flush()) {
-        file.cancelWriting();
-        return false;
-    }
-    return file.commit();
+        return failWrite(QStringLiteral("the output name does not end in .fnt"));
+    const io::WriteResult written =
+        io::writeFileSafely(path, fntBytes, shxPath, QStringLiteral("fnt"));
+    return written.ok || failWrite(written.reason);
 }

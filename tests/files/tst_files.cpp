@@ -1,7 +1,10 @@
 // Where an FNT file may be written and what a write leaves behind: never the
 // input, never through a link it should not follow, the old file's mode and
 // owner kept, and no temporary file after a failure or an interruption.
+#include "ShxBuilder.h"
+#include "io/SafeWrite.h"
 #include "io/TemporaryFiles.h"
+#include "job/ConversionJob.h"
 
 #include <QDir>
 #include <QProcess>
@@ -10,22 +13,76 @@
 
 #include <csignal>
 #include <fcntl.h>
+#include <sys/resource.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
+using namespace shxtest;
+
 namespace {
+
+const QByteArray kOldContent("an older file that must survive\n");
+// The conventional unprivileged user and group, for files we do not own.
+constexpr uid_t kNobody = 65534;
+constexpr gid_t kNogroup = 65534;
+
+QByteArray smallFont()
+{
+    return shapeFont(12, {{65, definition("A", ShapeCode().vector(4, 2).vector(4, 0))}});
+}
+
+bool writeFile(const QString &path, const QByteArray &bytes)
+{
+    QFile file(path);
+    return file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size();
+}
+
+QByteArray readFile(const QString &path)
+{
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
 
 QStringList entriesOf(const QString &dir)
 {
     return QDir(dir).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot, QDir::Name);
 }
 
-// This program run again as a child that gets a signal while a temporary
-// file is registered in `dir`. Returns the child's exit code, -1 when it
-// did not exit normally in time.
-int runInterruptedChild(const QString &mode, const QString &dir, QByteArray *out = nullptr)
+struct stat statOf(const QString &path)
+{
+    struct stat st = {};
+    ::lstat(QFile::encodeName(path).constData(), &st);
+    return st;
+}
+
+bool symlinkOwnedBy(const QString &link, uid_t user, gid_t group)
+{
+    return ::lchown(QFile::encodeName(link).constData(), user, group) == 0;
+}
+
+mode_t currentUmask()
+{
+    const mode_t mask = ::umask(022);
+    ::umask(mask);
+    return mask;
+}
+
+// Converts `shx` into `fnt`; the reason of a failure, or "converted".
+QString convert(const QString &shx, const QString &fnt)
+{
+    ConversionJob job;
+    job.shxPath = shx;
+    job.fntPath = fnt;
+    return job.convert() == ConversionOutcome::Converted ? QStringLiteral("converted")
+                                                         : job.failure.reason;
+}
+
+// This program run again as a child: "--child MODE DIR". Returns the exit
+// code and its output, -1 when it did not exit normally in time.
+int runChild(const QStringList &arguments, QByteArray *out = nullptr)
 {
     QProcess child;
-    child.start(QCoreApplication::applicationFilePath(), {QStringLiteral("--interrupted-child"), mode, dir});
+    child.start(QCoreApplication::applicationFilePath(), QStringList{"--child"} + arguments);
     if (!child.waitForFinished(30000) || child.exitStatus() != QProcess::NormalExit)
         return -1;
     if (out)
@@ -39,9 +96,9 @@ extern "C" void noteInterrupt(int)
     (void)!::write(STDOUT_FILENO, &mark, 1);
 }
 
-// The child: registers a temporary file, installs the cleanup and signals
+// Registers a temporary file in `dir`, installs the cleanup and signals
 // itself. Without a callback the handler ends the process; with one the
-// process goes on and checks what it sees afterwards.
+// process goes on, and a write after that must fail and leave nothing.
 int interruptedChild(const QString &mode, const QString &dir)
 {
     const int folder = ::open(QFile::encodeName(dir).constData(), O_RDONLY | O_DIRECTORY);
@@ -58,8 +115,21 @@ int interruptedChild(const QString &mode, const QString &dir)
     io::installInterruptCleanup(noteInterrupt);
     ::raise(SIGINT);
     io::detail::releaseTemporary(slot);
-    const bool gone = ::faccessat(folder, name, F_OK, 0) != 0;
-    return gone && io::detail::interrupted() && io::interruptSignal() == SIGINT ? 0 : 5;
+    if (::faccessat(folder, name, F_OK, 0) == 0 || io::interruptSignal() != SIGINT)
+        return 5;
+    const io::WriteResult late = io::writeFileSafely(dir + "/font.fnt", "new", {}, "fnt");
+    return !late.ok && late.reason == QLatin1String("interrupted") ? 0 : 6;
+}
+
+// Converts under a file size limit with SIGXFSZ ignored, as on a full disk,
+// and prints the reason.
+int limitedChild(const QString &limit, const QString &shx, const QString &fnt)
+{
+    const rlimit size{rlim_t(limit.toLongLong()), rlim_t(limit.toLongLong())};
+    ::setrlimit(RLIMIT_FSIZE, &size);
+    ::signal(SIGXFSZ, SIG_IGN);
+    const QByteArray reason = convert(shx, fnt).toUtf8();
+    return ::write(STDOUT_FILENO, reason.constData(), size_t(reason.size())) < 0 ? 3 : 0;
 }
 
 } // namespace
@@ -69,25 +139,252 @@ class FilesTest : public QObject
     Q_OBJECT
 
 private slots:
+    void refusedTargets_data()
+    {
+        // A fresh folder holds font.shx and secret.conf; `setup` makes the
+        // target, `target` is written, nothing in the folder may change.
+        QTest::addColumn<QString>("setup");
+        QTest::addColumn<QString>("target");
+        QTest::addColumn<QString>("reason");
+
+        QTest::newRow("link to the input") << "link font.shx" << "font.fnt"
+                                           << "would overwrite the input file";
+        QTest::newRow("hard link to the input") << "hard link font.shx" << "font.fnt"
+                                                << "would overwrite the input file";
+        QTest::newRow("link to a file that is not a font")
+            << "link secret.conf" << "font.fnt"
+            << "the output is a link to a file that is not an .fnt file";
+        QTest::newRow("dangling link to a name that is not a font")
+            << "link ../new.conf" << "font.fnt"
+            << "the output is a link to a file that is not an .fnt file";
+        QTest::newRow("link to a link to a file that is not a font")
+            << "link other.fnt, other.fnt link secret.conf" << "font.fnt"
+            << "the output is a link to a file that is not an .fnt file";
+        QTest::newRow("links in a ring") << "link other.fnt, other.fnt link font.fnt"
+                                         << "font.fnt" << "too many levels of links";
+        QTest::newRow("missing output folder") << "" << "missing/font.fnt"
+                                               << "the output folder does not exist";
+        QTest::newRow("folder named like a font") << "folder" << "font.fnt" << "is a folder";
+        QTest::newRow("pipe named like a font") << "pipe" << "font.fnt" << "not a regular file";
+        QTest::newRow("name past the file system's limit")
+            << "" << QString(252, 'n') + ".fnt" << "file name too long";
+        QTest::newRow("read-only folder") << "read-only folder" << "font.fnt"
+                                          << "permission denied";
+    }
+
+    // Each refusal has its own reason, and neither the input, nor a link's
+    // target, nor the folder changes: no temporary file stays either.
+    void refusedTargets()
+    {
+        QFETCH(QString, setup);
+        QFETCH(QString, target);
+        QFETCH(QString, reason);
+        if (setup == "read-only folder" && ::geteuid() == 0)
+            QSKIP("root writes into read-only folders");
+
+        QTemporaryDir dir;
+        const QString shx = dir.filePath("font.shx");
+        QVERIFY(writeFile(shx, smallFont()) && writeFile(dir.filePath("secret.conf"), kOldContent));
+        const QString output = dir.filePath(target);
+        for (const QString &step : setup.split(", ", Qt::SkipEmptyParts)) {
+            QStringList words = step.split(' ');
+            const QString to = words.takeLast();
+            const QString from = words.first().endsWith(".fnt") ? dir.filePath(words.takeFirst())
+                                                                 : output;
+            const QString how = words.join(' ');
+            if (how == "link")
+                QVERIFY(QFile::link(to, from));
+            else if (how == "hard link")
+                QVERIFY(::link(QFile::encodeName(dir.filePath(to)).constData(),
+                               QFile::encodeName(from).constData()) == 0);
+            else if (to == "folder")
+                QVERIFY(QDir().mkdir(output));
+            else if (to == "pipe")
+                QVERIFY(::mkfifo(QFile::encodeName(output).constData(), 0600) == 0);
+        }
+        if (setup == "read-only folder")
+            QVERIFY(QFile::setPermissions(dir.path(), QFileDevice::ReadOwner | QFileDevice::ExeOwner));
+        const QStringList entries = entriesOf(dir.path());
+
+        QCOMPARE(convert(shx, output), reason);
+        QFile::setPermissions(dir.path(), QFileDevice::ReadOwner | QFileDevice::WriteOwner
+                                              | QFileDevice::ExeOwner);
+        QCOMPARE(entriesOf(dir.path()), entries);
+        QCOMPARE(readFile(shx), smallFont());
+        QCOMPARE(readFile(dir.filePath("secret.conf")), kOldContent);
+        QVERIFY(!QFileInfo::exists(dir.filePath("../new.conf")));
+    }
+
+    // A link to an .fnt file (any case, existing or not) is followed: the
+    // file it leads to gets the font and the link stays a link.
+    void linksToFontsAreFollowed()
+    {
+        QTemporaryDir dir;
+        const QString shx = dir.filePath("font.shx");
+        QVERIFY(writeFile(shx, smallFont()) && QDir(dir.path()).mkdir("fonts"));
+        const QString existing = dir.filePath("fonts/Existing.FNT");
+        QVERIFY(writeFile(existing, kOldContent));
+        QVERIFY(QFile::link("fonts/Existing.FNT", dir.filePath("a.fnt")));
+        QVERIFY(QFile::link(dir.filePath("fonts/new.fnt"), dir.filePath("b.fnt")));
+
+        QCOMPARE(convert(shx, dir.filePath("a.fnt")), QString("converted"));
+        QCOMPARE(convert(shx, dir.filePath("b.fnt")), QString("converted"));
+        ConversionJob reference;
+        QCOMPARE(reference.convertBytes(smallFont(), "font"), ConversionOutcome::Converted);
+        QCOMPARE(readFile(existing), reference.fntBytes);
+        QCOMPARE(readFile(dir.filePath("fonts/new.fnt")), reference.fntBytes);
+        QVERIFY(QFileInfo(dir.filePath("a.fnt")).isSymLink());
+        QVERIFY(QFileInfo(dir.filePath("b.fnt")).isSymLink());
+        QCOMPARE(entriesOf(dir.filePath("fonts")), QStringList({"Existing.FNT", "new.fnt"}));
+    }
+
+    void sharedFolderLinks_data()
+    {
+        QTest::addColumn<bool>("linkOwnedByUs");
+        QTest::addColumn<bool>("folderOwnedByLinkOwner");
+        QTest::addColumn<QString>("reason");
+        QTest::newRow("planted by another user")
+            << false << false << "the output is a link in a shared folder that you do not own";
+        QTest::newRow("our own link") << true << false << "converted";
+        QTest::newRow("the folder owner's link") << false << true << "converted";
+    }
+
+    // In a sticky world-writable folder anyone can plant a link; only links
+    // we or the folder's owner made are followed.
+    void sharedFolderLinks()
+    {
+        QFETCH(bool, linkOwnedByUs);
+        QFETCH(bool, folderOwnedByLinkOwner);
+        QFETCH(QString, reason);
+        QTemporaryDir dir;
+        const QString shared = dir.filePath("shared");
+        QVERIFY(QDir().mkdir(shared));
+        QVERIFY(::chmod(QFile::encodeName(shared).constData(), 01777) == 0);
+        const QString shx = dir.filePath("font.shx");
+        const QString victim = dir.filePath("victim.fnt");
+        QVERIFY(writeFile(shx, smallFont()) && writeFile(victim, kOldContent));
+        const QString link = shared + "/font.fnt";
+        QVERIFY(QFile::link(victim, link));
+        if (!linkOwnedByUs && !symlinkOwnedBy(link, kNobody, kNogroup))
+            QSKIP("cannot give a link to another user (needs root)");
+        if (folderOwnedByLinkOwner)
+            QVERIFY(::chown(QFile::encodeName(shared).constData(), kNobody, kNogroup) == 0);
+
+        QCOMPARE(convert(shx, link), reason);
+        QCOMPARE(readFile(victim) == kOldContent, reason != "converted");
+        QCOMPARE(entriesOf(shared), QStringList({"font.fnt"}));
+    }
+
+    void replacedFileKeepsModeAndOwner_data()
+    {
+        QTest::addColumn<int>("mode");
+        QTest::addColumn<bool>("otherOwner");
+        QTest::newRow("group-readable") << 0640 << false;
+        QTest::newRow("read-only, another user's") << 0444 << true;
+        QTest::newRow("set-user-ID bit dropped") << 04755 << false;
+    }
+
+    void replacedFileKeepsModeAndOwner()
+    {
+        QFETCH(int, mode);
+        QFETCH(bool, otherOwner);
+        if (otherOwner && ::geteuid() != 0)
+            QSKIP("only root replaces another user's read-only file");
+        QTemporaryDir dir;
+        const QString shx = dir.filePath("font.shx");
+        const QString fnt = dir.filePath("font.fnt");
+        QVERIFY(writeFile(shx, smallFont()) && writeFile(fnt, kOldContent));
+        const QByteArray name = QFile::encodeName(fnt);
+        if (otherOwner)
+            QVERIFY(::chown(name.constData(), kNobody, kNogroup) == 0);
+        QVERIFY(::chmod(name.constData(), mode_t(mode)) == 0);
+        const struct stat before = statOf(fnt);
+
+        QCOMPARE(convert(shx, fnt), QString("converted"));
+        const struct stat after = statOf(fnt);
+        QVERIFY(readFile(fnt) != kOldContent);
+        QCOMPARE(after.st_ino == before.st_ino, false); // replaced, not written in place
+        QCOMPARE(int(after.st_mode & 07777), mode & 0777);
+        QCOMPARE(after.st_uid, before.st_uid);
+        QCOMPARE(after.st_gid, before.st_gid);
+
+        // A new file gets what any program's new file gets.
+        const QString fresh = dir.filePath("fresh.fnt");
+        QCOMPARE(convert(shx, fresh), QString("converted"));
+        QCOMPARE(int(statOf(fresh).st_mode & 07777), int(0666 & ~currentUmask()));
+        QCOMPARE(entriesOf(dir.path()), QStringList({"font.fnt", "font.shx", "fresh.fnt"}));
+    }
+
+    // The temporary name is short: a target whose name is near the limit
+    // is written again and again.
+    void longNamesConvertRepeatedly()
+    {
+        QTemporaryDir dir;
+        const QString shx = dir.filePath("font.shx");
+        const QString fnt = dir.filePath(QString(250, 'l') + ".fnt");
+        QVERIFY(writeFile(shx, smallFont()));
+        for (int round = 0; round < 3; ++round)
+            QCOMPARE(convert(shx, fnt), QString("converted"));
+        QCOMPARE(entriesOf(dir.path()).size(), 2);
+    }
+
+    void fullDiskKeepsOldFile_data()
+    {
+        QTest::addColumn<qint64>("limit"); // largest file the child may write, bytes
+        QTest::newRow("no room at all") << qint64(0);
+        QTest::newRow("room for all but the last byte") << qint64(-1);
+    }
+
+    void fullDiskKeepsOldFile()
+    {
+        QFETCH(qint64, limit);
+        QTemporaryDir dir;
+        const QString shx = dir.filePath("font.shx");
+        const QString fnt = dir.filePath("font.fnt");
+        const QByteArray old = kOldContent.repeated(100);
+        QVERIFY(writeFile(shx, smallFont()) && writeFile(fnt, old));
+        ConversionJob reference;
+        QCOMPARE(reference.convertBytes(smallFont(), "font"), ConversionOutcome::Converted);
+        if (limit < 0)
+            limit = reference.fntBytes.size() - 1;
+
+        QByteArray out;
+        QCOMPARE(runChild({"limited", QString::number(limit), shx, fnt}, &out), 0);
+        QCOMPARE(out, QByteArray("file too large"));
+        QCOMPARE(readFile(fnt), old);
+        QCOMPARE(entriesOf(dir.path()), QStringList({"font.fnt", "font.shx"}));
+    }
+
     // The handler removes the temporary file whether it ends the process
-    // itself (exit code 128 + signal) or hands over to the program.
+    // itself (exit code 128 + signal) or hands over to the program, and a
+    // write after the interruption leaves the old file as it was.
     void interruptRemovesTemporaryFiles()
     {
         QTemporaryDir dir;
-        QCOMPARE(runInterruptedChild(QStringLiteral("exit"), dir.path()), 128 + SIGHUP);
+        QCOMPARE(runChild({"interrupted", "exit", dir.path()}), 128 + SIGHUP);
         QCOMPARE(entriesOf(dir.path()), QStringList());
 
+        QVERIFY(writeFile(dir.filePath("font.fnt"), kOldContent));
         QByteArray out;
-        QCOMPARE(runInterruptedChild(QStringLiteral("callback"), dir.path(), &out), 0);
+        QCOMPARE(runChild({"interrupted", "callback", dir.path()}, &out), 0);
         QCOMPARE(out, QByteArray("I"));
-        QCOMPARE(entriesOf(dir.path()), QStringList());
+        QCOMPARE(entriesOf(dir.path()), QStringList({"font.fnt"}));
+        QCOMPARE(readFile(dir.filePath("font.fnt")), kOldContent);
     }
 };
 
 int main(int argc, char **argv)
 {
-    if (argc == 4 && qstrcmp(argv[1], "--interrupted-child") == 0)
-        return interruptedChild(QString::fromLocal8Bit(argv[2]), QString::fromLocal8Bit(argv[3]));
+    if (argc >= 2 && qstrcmp(argv[1], "--child") == 0) {
+        QStringList arguments;
+        for (int i = 2; i < argc; ++i)
+            arguments.append(QString::fromLocal8Bit(argv[i]));
+        if (arguments.size() == 3 && arguments[0] == "interrupted")
+            return interruptedChild(arguments[1], arguments[2]);
+        if (arguments.size() == 4 && arguments[0] == "limited")
+            return limitedChild(arguments[1], arguments[2], arguments[3]);
+        return 2;
+    }
     QCoreApplication app(argc, argv);
     FilesTest test;
     return QTest::qExec(&test, argc, argv);
