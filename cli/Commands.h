@@ -14,8 +14,12 @@ inline const QStringList kCodePageNames = {
     QStringLiteral("gbc"), QStringLiteral("shift-jis"),
 };
 
-// The item index of a code page name (any case), or -1.
+// The item index of a code page name (any case), or -1. Besides the items'
+// own names it takes the names people use: "gbk", "cp936", "936" for gbc and
+// so on.
 int codePageIndex(const QString &name);
+// Every accepted name, by item: "unicode; euc-kr (uhc, cp949, 949); ...".
+QString acceptedCodePageNames();
 int usageError(const QString &message);
 // Names the program and its version for --help and --version; called once
 // the command's application object exists.

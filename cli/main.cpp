@@ -15,9 +15,40 @@
 
 namespace cli {
 
+namespace {
+
+// Other names of each item, in the order of kCodePageNames.
+const QList<QStringList> kCodePageAliases = {
+    {},
+    {QStringLiteral("euc_kr"), QStringLiteral("euckr"), QStringLiteral("uhc"), QStringLiteral("cp949"),
+     QStringLiteral("949")},
+    {QStringLiteral("cp950"), QStringLiteral("950")},
+    {QStringLiteral("gbk"), QStringLiteral("gb2312"), QStringLiteral("cp936"), QStringLiteral("936")},
+    {QStringLiteral("shift_jis"), QStringLiteral("sjis"), QStringLiteral("cp932"), QStringLiteral("932")},
+};
+
+} // namespace
+
 int codePageIndex(const QString &name)
 {
-    return int(kCodePageNames.indexOf(name.toLower()));
+    const QString key = name.trimmed().toLower();
+    for (int i = 0; i < kCodePageNames.size(); ++i) {
+        if (kCodePageNames.at(i) == key || kCodePageAliases.value(i).contains(key))
+            return i;
+    }
+    return -1;
+}
+
+QString acceptedCodePageNames()
+{
+    QStringList items;
+    for (int i = 0; i < kCodePageNames.size(); ++i) {
+        const QStringList aliases = kCodePageAliases.value(i);
+        items << (aliases.isEmpty() ? kCodePageNames.at(i)
+                                    : QStringLiteral("%1 (%2)").arg(kCodePageNames.at(i),
+                                                                    aliases.join(QStringLiteral(", "))));
+    }
+    return items.join(QStringLiteral("; "));
 }
 
 void nameApplication()

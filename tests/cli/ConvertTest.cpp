@@ -35,6 +35,15 @@ class ConvertTest : public QObject
 
 private slots:
     void init();
+    void destinations_data();
+    void destinations();
+    void outputsThatAreOneFileCollide();
+    void overwriting_data();
+    void overwriting();
+    void quietVerboseAndJson();
+    void warningsWhereAPersonShouldLook();
+    void codePageNames();
+    void helpNamesTheProgram();
     void specialFilesInAFolderAreListed();
     void namesAreEscapedOnTheTerminal();
     void refusedThreadsAreFewerThreads();
@@ -87,6 +96,273 @@ void ConvertTest::init()
 {
     m_dir.reset(new QTemporaryDir);
     QVERIFY(m_dir->isValid());
+}
+
+void ConvertTest::destinations_data()
+{
+    QTest::addColumn<QString>("arguments");
+    QTest::addColumn<int>("exitCode");
+    QTest::addColumn<QStringList>("added"); // every new entry in the folder
+
+    QTest::newRow("input output") << "x.shx y.fnt" << 0 << QStringList{"y.fnt"};
+    QTest::newRow("-o a file") << "-o y.fnt x.shx" << 0 << QStringList{"y.fnt"};
+    QTest::newRow("beside each input") << "x.shx in/a.shx" << 0 << QStringList{"in/a.fnt", "x.fnt"};
+    QTest::newRow("a folder beside itself") << "in" << 0 << QStringList{"in/a.fnt"};
+    QTest::newRow("last argument an existing folder: never read")
+        << "x.shx in" << 0 << QStringList{"in/x.fnt"};
+    QTest::newRow("last argument ending in /: made")
+        << "x.shx in/a.shx new/" << 0 << QStringList{"new", "new/a.fnt", "new/x.fnt"};
+    QTest::newRow("-o a folder: made") << "-o made x.shx in" << 0
+                                       << QStringList{"made", "made/a.fnt", "made/x.fnt"};
+    QTest::newRow("-o FILE.fnt with two inputs") << "-o y.fnt x.shx in/a.shx" << 2 << QStringList{};
+    QTest::newRow("-o FILE.fnt with a folder") << "-o y.fnt in" << 2 << QStringList{};
+    QTest::newRow("-r mirrors the tree")
+        << "-r -o out in" << 0
+        << QStringList{"out", "out/a.fnt", "out/sub", "out/sub/a.fnt", "out/sub/b.fnt"};
+    QTest::newRow("-r beside each input") << "-r in" << 0
+                                          << QStringList{"in/a.fnt", "in/sub/a.fnt", "in/sub/b.fnt"};
+    QTest::newRow("one name from two folders: neither") << "-o out in in/sub" << 1
+                                                        << QStringList{"out", "out/b.fnt"};
+}
+
+void ConvertTest::destinations()
+{
+    QFETCH(QString, arguments);
+    QFETCH(int, exitCode);
+    QFETCH(QStringList, added);
+
+    QVERIFY(write("x.shx", lineFont()));
+    QVERIFY(write("in/a.shx", lineFont(2)));
+    QVERIFY(write("in/sub/a.shx", lineFont(3)));
+    QVERIFY(write("in/sub/b.shx", lineFont(4)));
+    const QStringList before = files();
+
+    const Run result = run(arguments.split(QLatin1Char(' ')));
+    QVERIFY2(result.exitCode == exitCode, qPrintable(result.out + result.err));
+    QStringList expected = before + added;
+    expected.sort();
+    QCOMPARE(files(), expected);
+    if (exitCode == 1)
+        QVERIFY2(result.err.contains("in/a.shx: would be written to out/a.fnt, as would in/sub/a.shx"),
+                 qPrintable(result.err));
+    // Same-named fonts from different folders keep their own drawings.
+    if (added.contains("out/sub/a.fnt"))
+        QVERIFY(read("out/a.fnt") != read("out/sub/a.fnt"));
+}
+
+void ConvertTest::outputsThatAreOneFileCollide()
+{
+#ifdef Q_OS_WIN
+    QSKIP("symbolic links as tested here are POSIX");
+#else
+    QVERIFY(write("in/linked.shx", lineFont()));
+    QVERIFY(write("in/target.shx", lineFont(2)));
+    QVERIFY(write("out/target.fnt", "left alone"));
+    QVERIFY(QFile::link("target.fnt", path("out/linked.fnt")));
+    // Names differing only in case are two files here (the test folder is on
+    // a file system that keeps case, or the comparison below is skipped).
+    QVERIFY(write("in/Case.shx", lineFont(3)));
+    QVERIFY(write("in/sub/CASE.shx", lineFont(4)));
+    const bool keepsCase = !QFileInfo::exists(path("in/case.shx"));
+
+    const Run result = run({"-r", "-o", "out", "in"});
+    QCOMPARE(result.exitCode, 1);
+    QVERIFY2(result.err.contains("in/linked.shx: would be written to out/linked.fnt, as would in/target.shx"),
+             qPrintable(result.err));
+    QCOMPARE(read("out/target.fnt"), QByteArray("left alone"));
+    if (keepsCase) {
+        QVERIFY(QFileInfo::exists(path("out/Case.fnt")));
+        QVERIFY(QFileInfo::exists(path("out/sub/CASE.fnt")));
+        const Run flat = run({"-o", "flat", "in", "in/sub"});
+        QCOMPARE(flat.exitCode, 0);
+        QCOMPARE(QDir(path("flat")).entryList(QDir::Files),
+                 (QStringList{"CASE.fnt", "Case.fnt", "linked.fnt", "target.fnt"}));
+    }
+#endif
+}
+
+void ConvertTest::overwriting_data()
+{
+    QTest::addColumn<QString>("option");
+    QTest::addColumn<QString>("summary");
+    QTest::addColumn<QStringList>("replaced"); // of old.fnt, new.fnt; missing.fnt is always made
+
+    QTest::newRow("replace") << "-j1" << "Converted 3 of 3 SHX fonts." << QStringList{"old", "new"};
+    QTest::newRow("-n") << "-n" << "Converted 1 of 3 SHX fonts (2 skipped)." << QStringList{};
+    QTest::newRow("--no-clobber") << "--no-clobber" << "Converted 1 of 3 SHX fonts (2 skipped)."
+                                  << QStringList{};
+    QTest::newRow("-u") << "-u" << "Converted 2 of 3 SHX fonts (1 skipped)." << QStringList{"old"};
+    QTest::newRow("--update") << "--update" << "Converted 2 of 3 SHX fonts (1 skipped)."
+                              << QStringList{"old"};
+}
+
+void ConvertTest::overwriting()
+{
+    QFETCH(QString, option);
+    QFETCH(QString, summary);
+    QFETCH(QStringList, replaced);
+
+    const QDateTime now = QDateTime::currentDateTimeUtc();
+    for (const char *name : {"old", "new", "missing"}) {
+        QVERIFY(write(QStringLiteral("in/%1.shx").arg(name), lineFont()));
+        QFile shx(path(QStringLiteral("in/%1.shx").arg(name)));
+        QVERIFY(shx.open(QIODevice::ReadWrite));
+        QVERIFY(shx.setFileTime(now.addSecs(-3600), QFileDevice::FileModificationTime));
+    }
+    // old.fnt predates its SHX file, new.fnt was made after it.
+    for (const auto &[name, age] : {std::pair{"old", -7200}, std::pair{"new", -60}}) {
+        QVERIFY(write(QStringLiteral("out/%1.fnt").arg(name), "kept"));
+        QFile fnt(path(QStringLiteral("out/%1.fnt").arg(name)));
+        QVERIFY(fnt.open(QIODevice::ReadWrite));
+        QVERIFY(fnt.setFileTime(now.addSecs(age), QFileDevice::FileModificationTime));
+    }
+
+    const Run result = run({option, "-o", "out", "in"});
+    QCOMPARE(result.exitCode, 0);
+    QCOMPARE(result.out, summary + "\n");
+    QVERIFY(!read("out/missing.fnt").isEmpty());
+    for (const char *name : {"old", "new"})
+        QCOMPARE(read(QStringLiteral("out/%1.fnt").arg(name)) != "kept", replaced.contains(name));
+    QCOMPARE(QDir(path("out")).entryList(QDir::Files),
+             (QStringList{"missing.fnt", "new.fnt", "old.fnt"}));
+
+    // The single form keeps the file the same way.
+    if (option == "-n") {
+        const Run single = run({"-n", "in/new.shx", "out/new.fnt"});
+        QCOMPARE(single.exitCode, 0);
+        QVERIFY2(single.out.startsWith("Skipped: out/new.fnt exists"), qPrintable(single.out));
+        QCOMPARE(read("out/new.fnt"), QByteArray("kept"));
+    }
+}
+
+void ConvertTest::quietVerboseAndJson()
+{
+    QVERIFY(write("in/a.shx", lineFont()));
+    QVERIFY(write("in/b.shx", "not a font"));
+    QVERIFY(write("in/c.shx", lineFont(3)));
+
+    // Not on a terminal: no progress line, nothing that moves the cursor.
+    const Run normal = run({"in"});
+    QCOMPARE(normal.exitCode, 1);
+    QCOMPARE(normal.out, QStringLiteral("Converted 2 of 3 SHX fonts (1 failed).\n"));
+    QVERIFY(!normal.err.contains(QLatin1Char('\r')) && !normal.err.contains(QLatin1Char('\x1b')));
+
+    const Run quiet = run({"-q", "in"});
+    QCOMPARE(quiet.exitCode, 1);
+    QCOMPARE(quiet.out, QString());
+    QVERIFY2(quiet.err.contains("in/b.shx: Failed to read SHX file"), qPrintable(quiet.err));
+    const Run quietOne = run({"--quiet", "in/a.shx", "one.fnt"});
+    QCOMPARE(quietOne.exitCode, 0);
+    QCOMPARE(quietOne.out + quietOne.err, QString());
+
+    // One line per font, in input order whatever finished first.
+    const Run verbose = run({"--verbose", "-j", "2", "in"});
+    const QStringList lines = verbose.out.split(QLatin1Char('\n'), Qt::SkipEmptyParts);
+    QCOMPARE(lines.size(), 3);
+    QVERIFY2(QRegularExpression("^in/a.shx -> in/a.fnt: shape font, 1 glyph, [\\d,]+ bytes, \\d+ ms$")
+                 .match(lines[0]).hasMatch(), qPrintable(lines[0]));
+    QVERIFY2(lines[1].startsWith("in/c.shx -> in/c.fnt: shape font, 1 glyph"), qPrintable(lines[1]));
+    QCOMPARE(lines[2], QStringLiteral("Converted 2 of 3 SHX fonts (1 failed)."));
+
+    const Run json = run({"--json", "in", "gone.shx"});
+    QCOMPARE(json.exitCode, 1);
+    QCOMPARE(json.err, QString());
+    QJsonParseError error;
+    const QJsonObject document = QJsonDocument::fromJson(json.out.toUtf8(), &error).object();
+    QVERIFY2(error.error == QJsonParseError::NoError, qPrintable(json.out));
+    QCOMPARE(document["converted"].toInt(), 2);
+    QCOMPARE(document["failed"].toInt(), 2);
+    const QJsonArray entries = document["files"].toArray();
+    QCOMPARE(entries.size(), 4);
+    const QJsonObject a = entries[0].toObject();
+    QCOMPARE(a["path"].toString(), QStringLiteral("in/a.shx"));
+    QCOMPARE(a["outcome"].toString(), QStringLiteral("converted"));
+    QCOMPARE(a["kind"].toString(), QStringLiteral("shape font"));
+    QCOMPARE(a["glyphs"].toInt(), 1);
+    QCOMPARE(a["ranges"].toArray(), (QJsonArray{QJsonArray{65, 65}}));
+    // Height 8: the vector of 8 runs from (0,63) to (128,63).
+    QCOMPARE(a["extents"].toObject(), (QJsonObject{{"minX", 0}, {"minY", 63}, {"maxX", 128}, {"maxY", 63}}));
+    QCOMPARE(a["problems"].toArray(), QJsonArray());
+    QCOMPARE(a["warnings"].toArray(), QJsonArray());
+    const QJsonObject b = entries[1].toObject();
+    QCOMPARE(b["outcome"].toString(), QStringLiteral("read-failed"));
+    QVERIFY(!b["reason"].toString().isEmpty());
+    QCOMPARE(entries[3].toObject()["reason"].toString(), QStringLiteral("no such file or directory"));
+}
+
+void ConvertTest::warningsWhereAPersonShouldLook()
+{
+    // Glyph 66 calls shape 9, which the font lacks; glyph 67 ends 1,000
+    // units right of its origin; the other font draws nothing at all.
+    const ShapeCode farAway = ShapeCode().penUp().multiply(60).vector(15, 0).divide(60).penDown().vector(1, 0);
+    QVERIFY(write("odd.shx", shapeFont(8, {{65, definition("A", ShapeCode().vector(8, 0))},
+                                           {66, definition("B", ShapeCode().subshape(9).vector(4, 0))},
+                                           {67, definition("C", farAway)}})));
+    QVERIFY(write("blank.shx", shapeFont(8, {{65, definition("A", ShapeCode().penUp().vector(8, 0))}})));
+    QVERIFY(write("fine.shx", lineFont()));
+
+    const Run result = run({"odd.shx", "blank.shx", "fine.shx"});
+    QCOMPARE(result.exitCode, 0); // warnings are not failures
+    QCOMPARE(result.out, QStringLiteral("Converted 3 of 3 SHX fonts.\n"));
+    const QStringList lines = result.err.split(QLatin1Char('\n'), Qt::SkipEmptyParts);
+    QCOMPARE(lines.size(), 3);
+    QVERIFY2(lines[0].startsWith("varnel-cli: odd.shx: warning: 1 glyph calls subshapes the font does not "
+                                 "have: 66 (calls 9)"), qPrintable(lines[0]));
+    QVERIFY2(lines[1].startsWith("varnel-cli: odd.shx: warning: 1 glyph reaches more than 4 font heights "
+                                 "outside the font's box of height 128: 67 (x 14,400 to 14,416"),
+             qPrintable(lines[1]));
+    QVERIFY2(lines[2].startsWith("varnel-cli: blank.shx: warning: the font draws nothing"), qPrintable(lines[2]));
+
+    const Run json = run({"--json", "odd.shx"});
+    const QJsonArray warnings = QJsonDocument::fromJson(json.out.toUtf8())["files"][0]["warnings"].toArray();
+    QCOMPARE(warnings.size(), 2);
+    QCOMPARE(run({"-q", "odd.shx", "fine.shx"}).err, QString());
+}
+
+void ConvertTest::codePageNames()
+{
+    const QByteArray big = bigfont({{0x81, 0xFE}}, {{0xB0A1, definition("", ShapeCode().vector(8, 0))},
+                                                    {0xB0A2, definition("", ShapeCode().vector(8, 2))}});
+    QVERIFY(write("big.shx", big));
+    QVERIFY(write("shape.shx", lineFont()));
+
+    const Run detected = run({"--verbose", "big.shx", "detected.fnt"});
+    QVERIFY2(detected.out.contains(", code page "), qPrintable(detected.out));
+    QVERIFY2(detected.out.contains("(detected)"), qPrintable(detected.out));
+    for (const QString name : {"gbc", "GBK", "gb2312", "cp936", "936"}) {
+        const Run forced = run({"--verbose", "big.shx", name + ".fnt", "--code-page", name});
+        QCOMPARE(forced.exitCode, 0);
+        QVERIFY2(forced.out.contains("code page gbc (forced)"), qPrintable(name + forced.out));
+        QCOMPARE(read(name + ".fnt"), read("gbc.fnt"));
+    }
+    for (const auto &[name, item] : {std::pair{"big5", "big5"}, {"cp950", "big5"}, {"uhc", "euc-kr"},
+                                     {"949", "euc-kr"}, {"sjis", "shift-jis"}, {"cp932", "shift-jis"},
+                                     {"unicode", "unicode"}}) {
+        const Run forced = run({"--verbose", "big.shx", "x.fnt", "--code-page", name});
+        QVERIFY2(forced.out.contains(QStringLiteral("code page %1 (forced)").arg(item)),
+                 qPrintable(forced.out));
+    }
+
+    const Run unknown = run({"shape.shx", "x.fnt", "--code-page", "latin1"});
+    QCOMPARE(unknown.exitCode, 2);
+    QVERIFY2(unknown.err.contains("unknown code page 'latin1'; accepted: unicode; euc-kr ("),
+             qPrintable(unknown.err));
+    const Run noEffect = run({"shape.shx", "x.fnt", "--code-page", "gbk"});
+    QCOMPARE(noEffect.exitCode, 0);
+    QVERIFY2(noEffect.err.contains("shape.shx: warning: --code-page has no effect: this is not a big font"),
+             qPrintable(noEffect.err));
+}
+
+void ConvertTest::helpNamesTheProgram()
+{
+    const Run help = run({"--help"});
+    QCOMPARE(help.exitCode, 0);
+    QVERIFY2(help.out.startsWith("Usage: varnel-cli [options]"), qPrintable(help.out));
+    for (const char *option : {"--output", "--recursive", "--no-clobber", "--update", "--jobs", "--quiet",
+                               "--verbose", "--json", "--code-page", "-v, --version"})
+        QVERIFY2(help.out.contains(QLatin1String(option)), option);
+    QVERIFY(!help.out.contains("help-all"));
+    QCOMPARE(run({"--help-all"}).exitCode, 2);
 }
 
 void ConvertTest::specialFilesInAFolderAreListed()
@@ -188,15 +464,15 @@ void ConvertTest::interruptedBatchCleansUpAndSummarises()
     for (const int signal : {SIGTERM, SIGINT}) {
         QProcess process;
         process.setWorkingDirectory(m_dir->path());
-        process.start(QStringLiteral(VARNEL_CLI_PATH), {"-j", "2", "-o", "out", "in"});
-        QVERIFY(process.waitForStarted(10000));
-        QTest::qWait(400);
+        process.start(QStringLiteral(VARNEL_CLI_PATH), {"--verbose", "-j", "2", "-o", "out", "in"});
+        // The first font's line: the batch is under way, with conversions running.
+        QVERIFY(process.waitForReadyRead(30000));
         ::kill(pid_t(process.processId()), signal);
         QVERIFY(process.waitForFinished(30000));
         QCOMPARE(process.exitStatus(), QProcess::NormalExit);
         QCOMPARE(process.exitCode(), 128 + signal);
         const QString out = QString::fromLocal8Bit(process.readAllStandardOutput());
-        QVERIFY2(QRegularExpression("^Converted \\d+ of 40 SHX fonts").match(out).hasMatch(),
+        QVERIFY2(QRegularExpression("\nConverted \\d+ of 40 SHX fonts \\(.*\\d+ not started\\)").match(out).hasMatch(),
                  qPrintable(out));
         // Only finished FNT files were added: no temporary file is left.
         QStringList added = files();
