@@ -1,16 +1,10 @@
 // A big font's character code to the UTF-16 unit of its code page.
 #include "job/ConversionJob.h"
 
-namespace {
-
-// Windows code pages by codePageKind: none, EUC_KR, Big5, GBC, Shift-JIS.
-constexpr int kCodePages[] = {0, 949, 950, 936, 932};
-
-} // namespace
-
 quint16 ConversionJob::mapCharCode(quint16 code)
 {
-    if (codePageKind <= 0 || codePageKind >= int(std::size(kCodePages)))
+    const int windowsCodePage = codePageInfo(CodePage(codePageKind)).windowsCodePage;
+    if (windowsCodePage == 0)
         return code;
     if (code == 0)
         return 0;
@@ -21,6 +15,6 @@ quint16 ConversionJob::mapCharCode(quint16 code)
         bytes[length++] = quint8(code >> 8);
     bytes[length++] = quint8(code & 0xFF);
 
-    decoder.setCodePage(kCodePages[codePageKind]);
+    decoder.setCodePage(windowsCodePage);
     return decoder.decode(bytes, length, code);
 }

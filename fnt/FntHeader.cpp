@@ -25,7 +25,7 @@ void ConversionJob::buildFntHeader()
 
     codeList.clear();
     codeList.reserve(shapeMap.size());
-    if (codePageKind == 0) {
+    if (CodePage(codePageKind) == CodePage::None) {
         codeList = shapeMap.keys();
     } else {
         for (auto it = shapeMap.keyBegin(); it != shapeMap.keyEnd(); ++it)

@@ -13,8 +13,8 @@ ConversionJob::~ConversionJob() = default;
 void ConversionJob::reset()
 {
     orientationFlags = 0;
-    codePageKind = 0;
-    fontKind = 0;
+    codePageKind = qint32(CodePage::None);
+    fontKind = qint32(FontKind::Unrecognised);
     above = 0;
     bigfontHeight = 0;
 

@@ -6,7 +6,9 @@
 #pragma once
 
 #include "fnt/CodePageDecoder.h"
+#include "job/CodePage.h"
 #include "job/ConversionFailure.h"
+#include "job/FontKind.h"
 #include "shape/GlyphGeometry.h"
 
 #include <QByteArray>
@@ -20,8 +22,8 @@ class ConversionJob
 {
 public:
     // Bits of fontKind that later stages test.
-    static constexpr qint32 kBigfontKind = 1;
-    static constexpr qint32 kUnifontKind = 2;
+    static constexpr qint32 kBigfontKind = qint32(FontKind::Bigfont);
+    static constexpr qint32 kUnifontKind = qint32(FontKind::Unifont);
     // minX and maxX both at this value: the glyph has drawn nothing yet.
     static constexpr qint32 kEmptyExtent = -256;
 
@@ -82,8 +84,8 @@ public:
     QByteArray fntBytes;                 // the FNT image being built
     QString fontName;                    // base name of the SHX file
     qint32 orientationFlags = 0;         // bit value 2: vertical writing (never set)
-    qint32 codePageKind = 0;             // 0 none, 1 EUC_KR, 2 Big5, 3 GBC, 4 Shift-JIS
-    qint32 fontKind = 0;                 // 1 big font, 2 unifont, 4/8/264 shape font
+    qint32 codePageKind = 0;             // a CodePage value
+    qint32 fontKind = 0;                 // a FontKind value
     qint32 above = 0;                    // font height in shape units
     quint8 bigfontHeight = 0;            // a big font's character height
     qint32 fntWordA = 3;
@@ -94,7 +96,7 @@ public:
     quint32 cursor = 0;                  // read position in shxBytes
     qint32 subshapeDepth = 0;            // interpretShape calls running
     bool useCodePage = false;            // the dialog's code page box was checked
-    qint32 codePageIndex = 0;            // the chosen code page item, 0 to 4
+    qint32 codePageIndex = 0;            // the chosen code page item (CodePage order)
     qint32 minX = -256;                  // least x of the glyph (-256 with maxX: empty)
     qint32 maxX = -256;                  // greatest x of the glyph
     qint32 minY = 0;                     // least y over all glyphs so far

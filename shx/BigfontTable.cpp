@@ -7,16 +7,15 @@
 namespace {
 
 constexpr quint32 kBigfontSkipped = 2;
-constexpr int kCodePageCount = 5;
 // A character height of 0 in the file stands for 8.
 constexpr quint8 kDefaultHeight = 8;
 
 // The code page that a font's escape ranges (lead byte ranges) point to.
 // Bounds are read as signed 16-bit numbers.
-qint32 detectCodePage(const QList<qint16> &escapeRanges)
+CodePage detectCodePage(const QList<qint16> &escapeRanges)
 {
     if (escapeRanges.isEmpty())
-        return 0;
+        return CodePage::None;
     bool containsC9 = false;
     bool contains80 = false;
     bool boundInA1toDF = false;
@@ -29,8 +28,8 @@ qint32 detectCodePage(const QList<qint16> &escapeRanges)
                         || (last >= 0xA1 && last <= 0xDF);
     }
     if (containsC9)
-        return contains80 ? 2 : 3; // Big5 : GBC
-    return boundInA1toDF ? 1 : 4;  // EUC_KR : Shift-JIS
+        return contains80 ? CodePage::Big5 : CodePage::Gbc;
+    return boundInA1toDF ? CodePage::EucKr : CodePage::ShiftJis;
 }
 
 } // namespace
@@ -60,10 +59,8 @@ bool ConversionJob::readBigfontTable()
         escapeRanges << qint16(first) << qint16(last);
     }
 
-    if (useCodePage)
-        codePageKind = (codePageIndex >= 0 && codePageIndex < kCodePageCount) ? codePageIndex : 0;
-    else
-        codePageKind = detectCodePage(escapeRanges);
+    codePageKind = qint32(useCodePage ? codePageFromIndex(codePageIndex)
+                                      : detectCodePage(escapeRanges));
 
     // Index entries: code, length (unused), offset from the start of the file.
     // An offset outside the file can never start a shape: leave it out.

@@ -20,7 +20,7 @@ qint32 toPosition(quint64 position)
 
 bool ConversionJob::readShapeTable()
 {
-    const bool unifont = fontKind & kUnifontKind;
+    const bool unifont = isUnifont(fontKind);
     const qint64 size = dataSize();
     const QString table = QStringLiteral("the shape table");
     const quint32 head = cursor;

@@ -40,16 +40,16 @@ bool ConversionJob::loadShxBytes(const QByteArray &bytes)
         return failRead(QStringLiteral("the file has %1 bytes, more than 32-bit positions reach")
                             .arg(shx::grouped(shxBytes.size())));
     shxData = reinterpret_cast<const quint8 *>(shxBytes.constData());
-    if (detectFontKind() == 0)
+    if (detectFontKind() == qint32(FontKind::Unrecognised))
         return false;
-    if (fontKind & kBigfontKind)
+    if (isBigfont(fontKind))
         return readBigfontTable();
     return readShapeTable();
 }
 
 int ConversionJob::detectFontKind()
 {
-    fontKind = 0;
+    fontKind = qint32(FontKind::Unrecognised);
     const quint32 size = dataSize();
     // A file that ends before its header does is not an SHX file.
     if (size <= kFirstTerminatorPos) {
@@ -75,17 +75,13 @@ int ConversionJob::detectFontKind()
     }
 
     const QByteArray header = shxBytes.left(int(cursor));
-    if (header.contains("bigfont"))
-        fontKind = kBigfontKind;
-    else if (header.contains("unifont 1.0"))
-        fontKind = kUnifontKind;
-    else if (header.contains("shapes 1.1"))
-        fontKind = 264;
-    else if (header.contains("1.0"))
-        fontKind = 4;
-    else if (header.contains("1.1"))
-        fontKind = 8;
-    if (fontKind == 0) {
+    for (const FontKindMark &mark : kFontKindMarks) {
+        if (header.contains(mark.text)) {
+            fontKind = qint32(mark.kind);
+            break;
+        }
+    }
+    if (fontKind == qint32(FontKind::Unrecognised)) {
         // Shown without its end mark and padding; control bytes escaped.
         QByteArray text = header;
         while (text.endsWith(char(kHeaderTerminator)) || text.endsWith(' '))

@@ -2,6 +2,8 @@
 // and the layout cells both follow from it.
 #include "ui/VarnelForm.h"
 
+#include "job/CodePage.h"
+
 #include <QCheckBox>
 #include <QComboBox>
 #include <QCoreApplication>
@@ -88,11 +90,8 @@ void Ui_VarnelClass::setupUi(QDialog *dialog)
     // Item order is the code page index the job receives. Only item 0 is
     // translated (in retranslateUi); the others are code page names.
     codePage = new QComboBox(groupBox_2);
-    codePage->addItem(QString());
-    codePage->addItem(QStringLiteral("EUC_KR"));
-    codePage->addItem(QStringLiteral("Big5"));
-    codePage->addItem(QStringLiteral("GBC"));
-    codePage->addItem(QStringLiteral("Shift-JIS"));
+    for (const CodePageInfo &info : kCodePages)
+        codePage->addItem(QString::fromLatin1(info.item));
     codePage->setObjectName(QStringLiteral("codePage"));
     codePage->setEnabled(true);
     gridLayout_5->addWidget(codePage, 1, 1, 1, 1);
