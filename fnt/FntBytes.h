@@ -1,8 +1,9 @@
-// Big-endian stores for the FNT image, and the format's fixed sizes.
+// The FNT layout, and the big-endian stores that write it.
 //
-// Nothing else in the writer shifts bytes by hand. Every 16-bit field holds
-// the low 16 bits of a 32-bit value: out-of-range values wrap, as the format
-// has it.
+// The writer, the reader, `inspect` and the fuzzer all take field positions,
+// sizes and the fixed header values from here. Nothing else in the writer
+// shifts bytes by hand. Every 16-bit field holds the low 16 bits of a 32-bit
+// value: out-of-range values wrap, as the format has it.
 #pragma once
 
 #include <QByteArray>
@@ -12,16 +13,47 @@
 
 namespace fnt {
 
+// The file, in order: the header, then (only when there are glyphs) the
+// range count, the code ranges, the offset table and the glyph records back
+// to back. No padding, no trailer.
+
+// Header: the font name (Latin-1, padded with spaces, no terminator), five
+// 16-bit words and the glyph count.
 constexpr int kNameLength = 36;
-constexpr int kHeaderWithoutRanges = 48; // name, five words, glyph count
+constexpr int kWordAPos = 36;
+constexpr int kWordBPos = 38;
+constexpr int kHeightPos = 40;
+constexpr int kBaselinePos = 42;
+constexpr int kWidthPos = 44;
+constexpr int kGlyphCountPos = 46;
+constexpr int kHeaderWithoutRanges = 48; // a file without glyphs ends here
+constexpr int kRangeCountPos = 48;
+constexpr int kRangesPos = 50;
+
+// The header words' values. Every file carries these, except the baseline:
+// it is raised when a glyph reaches below it.
+constexpr qint32 kWordA = 3;
+constexpr qint32 kWordB = 0;
+constexpr qint32 kHeight = 128; // units per font height, vertically
+constexpr qint32 kBaseline = 63;
+constexpr qint32 kWidth = 128;  // units per font height, horizontally
+
+// A range: first and last code of a run. An offset: the absolute position
+// of a glyph record, 32 bits.
 constexpr int kRangeEntrySize = 4;
 constexpr int kOffsetEntrySize = 4;
+
+// A glyph record: advance, line count, polyline count, arc count, six zero
+// bytes; then the lines, the polylines and the arcs.
 constexpr int kRecordHeadSize = 14;
 constexpr int kReservedBytes = 6;
-constexpr int kLineSize = 8;
-constexpr int kArcSize = 14;
-constexpr int kPolylineHeadSize = 2;
-constexpr int kPointSize = 4;
+constexpr int kLineSize = 8;          // x1, y1, x2, y2
+constexpr int kPolylineHeadSize = 2;  // point count, then the points
+constexpr int kPointSize = 4;         // x, y
+constexpr int kMinPolylinePoints = 3; // two points are stored as a line
+constexpr int kArcSize = 14;          // center x, y, radius, start and end angle
+constexpr int kArcStartAngleOffset = 6;
+constexpr int kArcEndAngleOffset = 10;
 
 inline void putU16BE(QByteArray &out, qint32 value)
 {

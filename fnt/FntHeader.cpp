@@ -16,6 +16,7 @@ void ConversionJob::buildFntHeader()
     fnt::putU16BE(fntBytes, fntWordB);
     fnt::putU16BE(fntBytes, fntHeight);
     baselinePos = qint32(fntBytes.size());
+    Q_ASSERT(baselinePos == fnt::kBaselinePos);
     fnt::putU16BE(fntBytes, fntBaseline);
     fnt::putU16BE(fntBytes, fntWidth);
 

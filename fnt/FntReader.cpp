@@ -14,10 +14,6 @@ namespace fnt {
 
 namespace {
 
-constexpr qint64 kRangeCountPos = kHeaderWithoutRanges;
-constexpr qint64 kRangesPos = kRangeCountPos + 2;
-constexpr qint64 kGlyphCountPos = kHeaderWithoutRanges - 2;
-
 // The words every file carries, with their positions.
 struct FixedWord
 {
@@ -27,10 +23,10 @@ struct FixedWord
     const char *name;
 };
 constexpr FixedWord kFixedWords[] = {
-    {36, &FntFont::wordA, 3, "first header word"},
-    {38, &FntFont::wordB, 0, "second header word"},
-    {40, &FntFont::height, 128, "height"},
-    {44, &FntFont::width, 128, "width"},
+    {kWordAPos, &FntFont::wordA, kWordA, "first header word"},
+    {kWordBPos, &FntFont::wordB, kWordB, "second header word"},
+    {kHeightPos, &FntFont::height, kHeight, "height"},
+    {kWidthPos, &FntFont::width, kWidth, "width"},
 };
 
 QString describeGlyph(int index, quint16 code)
@@ -301,9 +297,9 @@ bool FntReader::readPolylines(Cursor &in, FntGlyph &glyph, quint16 count)
     for (int i = 0; i < count; ++i) {
         const qint64 pos = in.pos();
         quint16 pointCount = 0;
-        if (!in.readU16BE(pointCount) || !in.has(qint64(pointCount) * 4))
+        if (!in.readU16BE(pointCount) || !in.has(qint64(pointCount) * kPointSize))
             return false;
-        if (pointCount < 3)
+        if (pointCount < kMinPolylinePoints)
             violation(pos, QStringLiteral("polyline %1 of glyph %2 has %3 points; a polyline has "
                                           "three or more")
                                .arg(i)
@@ -352,8 +348,8 @@ constexpr double kLongestSpan = 4 * 360.0;
 
 void FntReader::checkArcAngles(const FntArc &arc, qint64 pos, int index)
 {
-    const qint64 startPos = pos + 6;
-    const qint64 endPos = pos + 10;
+    const qint64 startPos = pos + kArcStartAngleOffset;
+    const qint64 endPos = pos + kArcEndAngleOffset;
     const double start = arc.startAngle;
     const double end = arc.endAngle;
     const QString which = QStringLiteral("arc %1 of glyph %2").arg(index).arg(m_font.glyphs.size());

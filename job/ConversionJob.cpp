@@ -18,11 +18,11 @@ void ConversionJob::reset()
     above = 0;
     bigfontHeight = 0;
 
-    fntWordA = 3;
-    fntWordB = 0;
-    fntHeight = 128;
-    fntBaseline = 63;
-    fntWidth = 128;
+    fntWordA = fnt::kWordA;
+    fntWordB = fnt::kWordB;
+    fntHeight = fnt::kHeight;
+    fntBaseline = fnt::kBaseline;
+    fntWidth = fnt::kWidth;
 
     cursor = 0;
     shxData = nullptr;

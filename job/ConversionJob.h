@@ -6,6 +6,7 @@
 #pragma once
 
 #include "fnt/CodePageDecoder.h"
+#include "fnt/FntBytes.h"
 #include "job/CodePage.h"
 #include "job/ConversionFailure.h"
 #include "job/FontKind.h"
@@ -88,11 +89,11 @@ public:
     qint32 fontKind = 0;                 // a FontKind value
     qint32 above = 0;                    // font height in shape units
     quint8 bigfontHeight = 0;            // a big font's character height
-    qint32 fntWordA = 3;
-    qint32 fntWordB = 0;
-    qint32 fntHeight = 128;              // FNT units per `above`, vertically
-    qint32 fntBaseline = 63;             // FNT y of the shape baseline
-    qint32 fntWidth = 128;               // FNT units per `above`, horizontally
+    qint32 fntWordA = fnt::kWordA;       // first FNT header word, always 3
+    qint32 fntWordB = fnt::kWordB;       // second FNT header word, always 0
+    qint32 fntHeight = fnt::kHeight;     // FNT units per `above`, vertically
+    qint32 fntBaseline = fnt::kBaseline; // FNT y of the shape baseline
+    qint32 fntWidth = fnt::kWidth;       // FNT units per `above`, horizontally
     quint32 cursor = 0;                  // read position in shxBytes
     qint32 subshapeDepth = 0;            // interpretShape calls running
     bool useCodePage = false;            // the dialog's code page box was checked
