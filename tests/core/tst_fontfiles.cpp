@@ -169,6 +169,7 @@ private slots:
             {"FFFF is -1: 80..FFFF holds nothing", big({{0x80, 0xFFFF}}), -2, 4},
             {"chosen over the ranges", big({{0x80, 0xFF}}), 3, 3},
             {"index past the list", big({{0x80, 0xFF}}), 5, 0},
+            {"index before the list (an empty combo box)", big({{0x80, 0xFF}}), -1, 0},
             {"a shape font ignores the choice", kShapes, 2, 0}};
         for (const auto &[name, font, chosen, kind] : fonts) {
             ConversionJob job;
