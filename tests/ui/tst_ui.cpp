@@ -11,18 +11,47 @@
 
 namespace {
 
-// Handles the next modal window of type W from a timer, as the slots wait on
-// it; gives up after 2000 polls, so a window that never comes is not awaited.
-template<typename W, typename Handler>
-void whenModal(Handler handle, int polls = 2000)
+// Answers the modal windows that appear while it lives, polling from a timer
+// as the slots wait on them. The first window of type W goes to `handle`;
+// any other modal window (a question nobody expected, or W again because the
+// handler left it open) is closed and its title kept, so the test fails with
+// it instead of waiting. Everything it captures lives as long as it does.
+template<typename W>
+class ModalAnswerer
 {
-    QTimer::singleShot(5, [handle, polls] {
-        if (auto *window = qobject_cast<W *>(QApplication::activeModalWidget()))
-            handle(window);
-        else if (polls > 0)
-            whenModal<W>(handle, polls - 1);
-    });
-}
+public:
+    template<typename Handler>
+    explicit ModalAnswerer(Handler handle)
+    {
+        QObject::connect(&m_timer, &QTimer::timeout, [this, handle] {
+            QWidget *window = QApplication::activeModalWidget();
+            if (!window)
+                return;
+            auto *expected = qobject_cast<W *>(window);
+            if (expected && !m_answered) {
+                m_answered = true;
+                handle(expected);
+                return;
+            }
+            m_unexpected << window->windowTitle() + QStringLiteral(" (")
+                                + QLatin1String(window->metaObject()->className()) + ')';
+            if (auto *dialog = qobject_cast<QDialog *>(window))
+                dialog->reject();
+            else
+                window->close();
+        });
+        m_timer.start(5);
+    }
+
+    bool answered() const { return m_answered; }
+    // "" when only the expected window came, else the titles of the others.
+    QString unexpected() const { return m_unexpected.join(QStringLiteral(", ")); }
+
+private:
+    QTimer m_timer;
+    bool m_answered = false;
+    QStringList m_unexpected;
+};
 
 // Where an object sits: "gridLayout 0,1 1x2" (row, column, spans), "group_2 2" (form row)
 // or "vboxLayout 1" (index).
@@ -46,16 +75,19 @@ QString placeOf(const QDialog &dialog, QObject *object)
     return QString();
 }
 
-// Clicks Apply and returns what the message box showed: "Icon Title: text".
+// Clicks Apply and returns what the message box showed: "Icon Title: text",
+// followed by " unexpected: TITLES" when other modal windows came.
 QString applyAndAnswer(Varnel &dialog)
 {
     QString seen;
-    whenModal<QMessageBox>([&seen](QMessageBox *box) {
+    ModalAnswerer<QMessageBox> answerer([&seen](QMessageBox *box) {
         const char *icon = QMetaEnum::fromType<QMessageBox::Icon>().valueToKey(box->icon());
         seen = QStringLiteral("%1 %2: %3").arg(icon, box->windowTitle(), box->text());
         box->button(QMessageBox::Ok)->click();
     });
     dialog.findChild<QPushButton *>("applyButton")->click();
+    if (!answerer.unexpected().isEmpty())
+        seen += QStringLiteral(" unexpected: ") + answerer.unexpected();
     return seen;
 }
 
@@ -163,7 +195,7 @@ private slots:
         // empty; returns the caption, first filter, suggested file and directory.
         const auto browse = [&dialog](const char *button, const QString &choice = QString()) {
             QString seen;
-            whenModal<QFileDialog>([&seen, choice](QFileDialog *chooser) {
+            ModalAnswerer<QFileDialog> answerer([&seen, choice](QFileDialog *chooser) {
                 seen = QStringList{chooser->windowTitle(), chooser->nameFilters().value(0),
                                    chooser->selectedFiles().value(0),
                                    chooser->directory().absolutePath()}.join('|');
@@ -172,6 +204,8 @@ private slots:
                 choice.isEmpty() ? chooser->reject() : static_cast<QDialog *>(chooser)->accept();
             });
             dialog.findChild<QPushButton *>(button)->click();
+            if (!answerer.unexpected().isEmpty())
+                seen += QStringLiteral(" unexpected: ") + answerer.unexpected();
             return seen;
         };
         // Nothing chosen yet: the FNT chooser suggests a file at the root.
@@ -271,5 +305,27 @@ private slots:
     }
 };
 
-QTEST_MAIN(UiTest)
+// The file dialogs keep their history in the user's configuration. The test
+// gives them a home of its own, fresh each run, so it never writes the
+// user's files and every run is a first run on a new machine.
+int main(int argc, char *argv[])
+{
+    QTemporaryDir home;
+    if (!home.isValid())
+        return 1;
+    qputenv("HOME", home.path().toLocal8Bit());
+    qputenv("XDG_CONFIG_HOME", QDir(home.path()).filePath(".config").toLocal8Bit());
+    QApplication app(argc, argv);
+    app.setAttribute(Qt::AA_Use96Dpi, true);
+    UiTest test;
+    QTEST_SET_MAIN_SOURCE_PATH
+    const int failures = QTest::qExec(&test, argc, argv);
+    // What the dialogs remembered went to the test's home.
+    const QString settings = QSettings(QSettings::UserScope, "QtProject").fileName();
+    if (!settings.startsWith(home.path())) {
+        qCritical("the file dialogs' settings went to %s", qPrintable(settings));
+        return failures + 1;
+    }
+    return failures;
+}
 #include "tst_ui.moc"
