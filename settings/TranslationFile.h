@@ -3,13 +3,17 @@
 #pragma once
 
 #include <QString>
+#include <QStringList>
 
 QT_BEGIN_NAMESPACE
 class QTranslator;
 QT_END_NAMESPACE
 
+// The locale codes that have a catalogue, as "de_DE".
+QStringList supportedLocales();
+
 // Sets `qmPath` to the absolute path of the catalogue for `language` (one of
-// the fifteen supported locale codes, letter case included) and returns 0
+// supportedLocales(), letter case included) and returns 0
 // when that file exists. Returns 1 and leaves `qmPath` unchanged for an
 // unknown or empty language, and returns 1 with `qmPath` empty when the
 // catalogue is missing.

@@ -274,9 +274,10 @@ private slots:
             "VarnelClass/Input SHX file", "VarnelClass/Browse", "VarnelClass/Options",
             "VarnelClass/Code Page", "VarnelClass/Unicode (default)", "VarnelClass/Apply",
             "VarnelClass/Specify code page (only used for BigFont)", "VarnelClass/Cancel"};
-        const QString locales = "cs_CZ de_DE en_US es_ES fr_FR hu_HU it_IT ja_JP ko_KR pl_PL pt_PT "
-                                "ru_RU tr_TR zh_CN zh_TW";
-        for (const QString &locale : locales.split(' ')) {
+        // Every folder of catalogue sources is a language the program offers.
+        QCOMPARE(supportedLocales(),
+                 QDir(VARNEL_LANGUAGES_DIR).entryList(QDir::Dirs | QDir::NoDotAndDotDot));
+        for (const QString &locale : supportedLocales()) {
             QString qm;
             QTranslator catalogue;
             QVERIFY2(findTranslationFile(locale, qm) == 0 && catalogue.load(qm), qPrintable(qm));
