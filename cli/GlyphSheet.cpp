@@ -2,6 +2,7 @@
 #include "GlyphSheet.h"
 #include "Codes.h"
 
+#include <QFontMetricsF>
 #include <QPainter>
 #include <QPainterPath>
 
@@ -19,7 +20,8 @@ constexpr double kLabelHeight = 16.0;
 constexpr double kMargin = 12.0;
 constexpr double kTitleHeight = 26.0;
 constexpr int kColumns = 16;
-constexpr double kMinSheetWidth = 420.0; // room for the title
+constexpr double kMinSheetWidth = 420.0;
+constexpr int kTitlePixels = 15;
 
 const QColor kPage(255, 255, 255);
 const QColor kBox(236, 240, 244); // tinted, so no grey of anti-aliased text matches it
@@ -58,9 +60,11 @@ QString label(quint16 code, const QString &name)
 {
     QString text = cli::formatCode(code);
     const QChar character(code);
-    if (character.isPrint() && !character.isSurrogate() && !character.isSpace())
+    const bool shown = character.isPrint() && !character.isSurrogate() && !character.isSpace();
+    if (shown)
         text += QStringLiteral(" ") + character;
-    if (!name.isEmpty())
+    // A shape named after its own character says nothing more.
+    if (!name.isEmpty() && !(shown && name == QString(character)))
         text += QStringLiteral(" ")
                 + (name.size() > kNameShown ? name.left(kNameShown - 1) + QChar(0x2026) : name);
     return text;
@@ -115,7 +119,18 @@ GlyphSheet::GlyphSheet(const fnt::FntFont &font, const QList<int> &glyphIndexes,
     if (count > kColumns * kColumns)
         m_columns = int(std::ceil(std::sqrt(double(count))));
     const int rows = std::max(1, (count + m_columns - 1) / m_columns);
-    m_size = QSize(int(std::ceil(std::max(kMinSheetWidth, 2 * kMargin + m_columns * m_cellSize.width()))),
+    m_title = QStringLiteral("%1  \u2014  %2 of %3 glyphs, baseline %4")
+                  .arg(font.name())
+                  .arg(m_indexes.size())
+                  .arg(font.glyphCount)
+                  .arg(font.baseline);
+    if (clippedCount() > 0)
+        m_title += QStringLiteral(", %1 far outside the font's box (clipped, red)").arg(clippedCount());
+    QFont titleFont;
+    titleFont.setPixelSize(kTitlePixels);
+    const double titleWidth = QFontMetricsF(titleFont).horizontalAdvance(m_title);
+    m_size = QSize(int(std::ceil(std::max({kMinSheetWidth, 2 * kMargin + titleWidth,
+                                           2 * kMargin + m_columns * m_cellSize.width()}))),
                    int(std::ceil(2 * kMargin + kTitleHeight + rows * m_cellSize.height())));
 }
 
@@ -136,18 +151,11 @@ void GlyphSheet::paint(QPainter &painter) const
 {
     painter.fillRect(QRectF(QPointF(0, 0), QSizeF(m_size)), kPage);
     QFont font = painter.font();
-    font.setPixelSize(15);
+    font.setPixelSize(kTitlePixels);
     painter.setFont(font);
     painter.setPen(kInk);
-    QString title = QStringLiteral("%1  \u2014  %2 of %3 glyphs, baseline %4")
-                        .arg(m_font.name())
-                        .arg(m_indexes.size())
-                        .arg(m_font.glyphCount)
-                        .arg(m_font.baseline);
-    if (clippedCount() > 0)
-        title += QStringLiteral(", %1 far outside the font's box (clipped, red)").arg(clippedCount());
     painter.drawText(QRectF(kMargin, kMargin, m_size.width() - 2 * kMargin, kTitleHeight),
-                     Qt::AlignLeft | Qt::AlignTop, title);
+                     Qt::AlignLeft | Qt::AlignTop, m_title);
 
     font.setPixelSize(11);
     painter.setFont(font);

@@ -38,6 +38,7 @@ private:
 
     const fnt::FntFont &m_font;
     QList<int> m_indexes;
+    QString m_title;
     QHash<quint16, QString> m_names;
     QList<bool> m_clipped; // per cell: the glyph reaches past the frame
     // The part of the FNT plane every cell shows, and pixels per unit.

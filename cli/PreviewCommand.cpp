@@ -8,7 +8,6 @@
 #include "io/FileAccess.h"
 #include "job/ConversionJob.h"
 
-#include <QBuffer>
 #include <QCommandLineParser>
 #include <QDir>
 #include <QFile>
@@ -29,7 +28,9 @@ namespace {
 // these are refused with advice to draw a part (--codes).
 constexpr qint64 kMaxPngPixels = qint64(32) * 1000 * 1000;
 constexpr int kMaxGlyphsPerSheet = 2048;
-constexpr qint64 kMaxStrokesPerSheet = 500000;
+// A stroke (line, polyline point or arc) costs some 10 microseconds to draw
+// and 150 bytes of SVG.
+constexpr qint64 kMaxStrokesPerSheet = 100000;
 // Real fonts, even big fonts with every code, stay far below this.
 constexpr qint64 kMaxInputBytes = qint64(16) * 1024 * 1024;
 // Shape names are short words; anything longer is not meant as a label.
@@ -123,23 +124,23 @@ bool writePng(const GlyphSheet &sheet, const QString &path, QString &error)
 
 bool writeSvg(const GlyphSheet &sheet, const QString &path, const QString &title, QString &error)
 {
-    QBuffer buffer;
-    buffer.open(QIODevice::WriteOnly);
-    QSvgGenerator generator;
-    generator.setOutputDevice(&buffer);
-    generator.setSize(sheet.size());
-    generator.setViewBox(QRect(QPoint(0, 0), sheet.size()));
-    generator.setTitle(title);
-    QPainter painter(&generator);
-    sheet.paint(painter);
-    painter.end();
+    // Straight into the file that replaces the old one: no second copy of
+    // the picture in memory.
     QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly) || file.write(buffer.data()) != buffer.size()
-        || !file.commit()) {
-        error = QStringLiteral("cannot write %1: %2").arg(shownPath(path), file.errorString());
-        return false;
+    if (file.open(QIODevice::WriteOnly)) {
+        QSvgGenerator generator;
+        generator.setOutputDevice(&file);
+        generator.setSize(sheet.size());
+        generator.setViewBox(QRect(QPoint(0, 0), sheet.size()));
+        generator.setTitle(title);
+        QPainter painter(&generator);
+        sheet.paint(painter);
+        painter.end();
+        if (file.commit())
+            return true;
     }
-    return true;
+    error = QStringLiteral("cannot write %1: %2").arg(shownPath(path), file.errorString());
+    return false;
 }
 
 // The toolkit's own chatter (run-time folders, platform notes) is not the

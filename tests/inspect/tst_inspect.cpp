@@ -45,6 +45,7 @@ private slots:
     void previewWritesFontPngHereAndNothingElse();
     void previewReversedRangeIsAUsageError();
     void previewFarGlyphKeepsCellsReadable();
+    void previewRefusesASheetTooLarge();
     void manualAndCompletionListEveryOption();
 
 private:
@@ -349,6 +350,25 @@ void InspectTest::previewFarGlyphKeepsCellsReadable()
                             .arg(nearBox.width()).arg(nearBox.height())));
     QCOMPARE(nearRed, 0);
     QVERIFY(farRed > 10);
+#endif
+}
+
+void InspectTest::previewRefusesASheetTooLarge()
+{
+#ifndef VARNEL_HAVE_PREVIEW
+    QSKIP("varnel-cli is built without preview");
+#else
+    QList<Entry> many;
+    for (quint16 code = 0x8140; code < 0x8140 + 2049; ++code)
+        many.append({code, definition("", kBar)});
+    QVERIFY(write("many.shx", bigfont({{0x81, 0xFE}}, many)));
+    const Run all = run({"preview", "many.shx"});
+    QCOMPARE(all.exitCode, 1);
+    QVERIFY2(all.err.contains("2,049 glyphs") && all.err.contains("--codes"), qPrintable(all.err));
+    QCOMPARE(filesHere(), QStringList{"many.shx"});
+    // Glyph codes are the Unicode codes conversion maps them to.
+    QCOMPARE(run({"preview", "many.shx", "--codes", "0-0x4E10"}).exitCode, 0);
+    QCOMPARE(filesHere(), (QStringList{"many.png", "many.shx"}));
 #endif
 }
 
