@@ -299,13 +299,14 @@ void printText(const Report &report, QTextStream &out, QTextStream &err)
 }
 
 // ---- JSON ------------------------------------------------------------------
+// The names and shapes of conversion's --json where the two meet: "glyphs",
+// ranges as [first, last], extents as minX, minY, maxX, maxY.
 
 QJsonArray rangesJson(const QList<CodeRange> &ranges)
 {
     QJsonArray array;
     for (const CodeRange &range : ranges)
-        array.append(QJsonObject{{QStringLiteral("first"), range.first},
-                                 {QStringLiteral("last"), range.last}});
+        array.append(QJsonArray{range.first, range.last});
     return array;
 }
 
@@ -332,7 +333,7 @@ QJsonObject toJson(const Report &report)
         object.insert(QStringLiteral("escapeRanges"), rangesJson(report.escapeRanges));
         object.insert(QStringLiteral("codePage"), report.codePage);
     }
-    object.insert(QStringLiteral("glyphCount"), qMax(report.glyphCount, 0));
+    object.insert(QStringLiteral("glyphs"), qMax(report.glyphCount, 0));
     object.insert(QStringLiteral("ranges"), rangesJson(report.ranges));
     const fnt::FntExtents &box = report.extents;
     object.insert(QStringLiteral("extents"),

@@ -7,7 +7,7 @@ _varnel_cli()
     command=
     [[ ${COMP_CWORD} -gt 1 ]] && command=${COMP_WORDS[1]}
 
-    local code_pages="unicode euc-kr uhc cp949 949 big5 cp950 950 gbc gbk gb2312 cp936 936 shift-jis sjis cp932 932"
+    local code_pages="unicode euc-kr euc_kr euckr uhc cp949 949 big5 cp950 950 gbc gbk gb2312 cp936 936 shift-jis shift_jis sjis cp932 932"
     case ${prev} in
         --code-page)
             COMPREPLY=($(compgen -W "${code_pages}" -- "${cur}"))
