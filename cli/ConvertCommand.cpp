@@ -138,8 +138,10 @@ QString glyphList(const QStringList &items, int total)
     return text;
 }
 
-// What a person should look at although the font converted.
-QStringList warningsFor(const ConversionJob &job, const fnt::FntFont &font, const Options &options)
+// What a person should look at although the font converted. `extents`
+// unites the glyphs' own, which are worked out once here.
+QStringList warningsFor(const ConversionJob &job, const fnt::FntFont &font, const Options &options,
+                        fnt::FntExtents &extents)
 {
     QStringList warnings;
     if (!job.missingSubshapes.isEmpty()) {
@@ -157,9 +159,6 @@ QStringList warningsFor(const ConversionJob &job, const fnt::FntFont &font, cons
                         .arg(total == 1 ? QStringLiteral("glyph calls") : QStringLiteral("glyphs call"),
                              glyphList(items, total));
     }
-    if (font.glyphCount > 0 && font.extents().empty)
-        warnings << QStringLiteral("the font draws nothing: none of its %L1 glyphs has a stroke")
-                        .arg(font.glyphCount);
     const double reach = double(kFarHeights) * qMax<qint16>(1, font.height);
     QStringList far;
     int farCount = 0;
@@ -167,6 +166,7 @@ QStringList warningsFor(const ConversionJob &job, const fnt::FntFont &font, cons
         const fnt::FntExtents box = glyph.extents();
         if (box.empty)
             continue;
+        extents.unite(box);
         const double right = qMax<double>(glyph.advance, font.width);
         if (box.minX < -reach || box.maxX > right + reach || box.minY < -reach
             || box.maxY > font.height + reach) {
@@ -180,6 +180,9 @@ QStringList warningsFor(const ConversionJob &job, const fnt::FntFont &font, cons
             ++farCount;
         }
     }
+    if (font.glyphCount > 0 && extents.empty)
+        warnings << QStringLiteral("the font draws nothing: none of its %L1 glyphs has a stroke")
+                        .arg(font.glyphCount);
     if (farCount > 0)
         warnings << QStringLiteral("%1 %2 more than %3 font heights outside the font's box of "
                                    "height %4: %5")
@@ -224,9 +227,8 @@ void convertTask(Task &task, const Options &options)
     const fnt::FntFont &font = reader.font();
     task.glyphs = font.glyphCount;
     task.ranges = font.ranges;
-    task.extents = font.extents();
     task.problems = reader.violations();
-    task.warnings = warningsFor(job, font, options);
+    task.warnings = warningsFor(job, font, options, task.extents);
 }
 
 // -n and -u: whether the existing output stays as it is, and why.

@@ -25,17 +25,6 @@ namespace {
 
 const QString kNoSuchFile = QStringLiteral("no such file or directory");
 
-QString joined(const QString &folder, const QString &name)
-{
-    return folder.endsWith(QLatin1Char('/')) ? folder + name : folder + QLatin1Char('/') + name;
-}
-
-bool hasSuffix(const QString &name, const QString &suffix)
-{
-    return name.endsWith(QLatin1Char('.') + suffix, Qt::CaseInsensitive)
-           && name.size() > suffix.size() + 1;
-}
-
 QString noFilesReason(const InputScan &scan)
 {
     return scan.recursive ? QStringLiteral("no %1 files in this folder or below").arg(scan.suffix.toUpper())
@@ -48,6 +37,17 @@ Input failedInput(const QString &path, const QString &relative, const QString &r
 }
 
 #ifndef Q_OS_WIN
+
+QString joined(const QString &folder, const QString &name)
+{
+    return folder.endsWith(QLatin1Char('/')) ? folder + name : folder + QLatin1Char('/') + name;
+}
+
+bool hasSuffix(const QString &name, const QString &suffix)
+{
+    return name.endsWith(QLatin1Char('.') + suffix, Qt::CaseInsensitive)
+           && name.size() > suffix.size() + 1;
+}
 
 using FileKey = std::pair<quint64, quint64>; // device, inode
 
