@@ -9,13 +9,16 @@
 #include <QTest>
 #include <QtWidgets>
 
+#include <functional>
+
 namespace {
 
 // Answers the modal windows that appear while it lives, polling from a timer
 // as the slots wait on them. The first window of type W goes to `handle`;
 // any other modal window (a question nobody expected, or W again because the
 // handler left it open) is closed and its title kept, so the test fails with
-// it instead of waiting. Everything it captures lives as long as it does.
+// it instead of waiting. It stops looking when destroyed, so what the handler
+// captures is never used after the test that made it.
 template<typename W>
 class ModalAnswerer
 {
@@ -23,7 +26,10 @@ public:
     template<typename Handler>
     explicit ModalAnswerer(Handler handle)
     {
-        QObject::connect(&m_timer, &QTimer::timeout, [this, handle] {
+        m_tick = [this, handle] {
+            // The next look is due before the handler runs: a timer does not fire while
+            // its own slot runs, so a window the handler opens would not be seen.
+            arm();
             QWidget *window = QApplication::activeModalWidget();
             if (!window)
                 return;
@@ -39,8 +45,8 @@ public:
                 dialog->reject();
             else
                 window->close();
-        });
-        m_timer.start(5);
+        };
+        arm();
     }
 
     bool answered() const { return m_answered; }
@@ -48,7 +54,11 @@ public:
     QString unexpected() const { return m_unexpected.join(QStringLiteral(", ")); }
 
 private:
-    QTimer m_timer;
+    // Destroying the context object cancels the look that is due.
+    void arm() { QTimer::singleShot(5, &m_context, m_tick); }
+
+    QObject m_context;
+    std::function<void()> m_tick;
     bool m_answered = false;
     QStringList m_unexpected;
 };
@@ -213,12 +223,21 @@ private slots:
         QTemporaryDir dir;
         const QString shx = dir.filePath("a.shx"), fnt = dir.filePath("out/b.fnt");
         QVERIFY(writeFile(shx, "") && QDir().mkpath(dir.filePath("out")));
-        QVERIFY(browse("browseShx", shx).startsWith("Choose SHX file|SHX (*.SHX; *.shx)|"));
+        const QString chosen = browse("browseShx", shx);
+        QVERIFY2(chosen.startsWith("Choose SHX file|SHX (*.SHX; *.shx)|"), qPrintable(chosen));
         QCOMPARE(dialog.findChild<QLineEdit *>("inShxFile")->text(), shx);
         // Cancelled: the directory is kept, the text never derived from the input.
         QVERIFY(browse("browseFnt").contains(dir.filePath("_font40.fnt")));
         QCOMPARE(dialog.findChild<QLineEdit *>("outFntFile")->text(), QString());
         browse("browseFnt", fnt);
+        QCOMPARE(dialog.findChild<QLineEdit *>("outFntFile")->text(), fnt);
+        // A file that exists brings a question before it is replaced. Nobody expects it here:
+        // it and then the chooser are closed and named, and nothing is chosen or awaited.
+        const QString existing = dir.filePath("out/c.fnt");
+        QVERIFY(writeFile(existing, "old"));
+        const QString asked = browse("browseFnt", existing);
+        QVERIFY2(asked.endsWith(" unexpected: Save FNT file (QMessageBox), Save FNT file "
+                                "(QFileDialog)"), qPrintable(asked));
         QCOMPARE(dialog.findChild<QLineEdit *>("outFntFile")->text(), fnt);
         QVERIFY(browse("browseShx").endsWith('|' + dir.filePath("out")));
     }
