@@ -1,6 +1,8 @@
 // The commands of varnel-cli, one source file each, and what they share.
 #pragma once
 
+#include "job/CodePage.h"
+
 #include <QString>
 #include <QStringList>
 
@@ -8,11 +10,13 @@ namespace cli {
 
 enum ExitStatus { Success = 0, Failure = 1, UsageError = 2 };
 
-// The dialog's code page items, in their order.
-inline const QStringList kCodePageNames = {
-    QStringLiteral("unicode"), QStringLiteral("euc-kr"), QStringLiteral("big5"),
-    QStringLiteral("gbc"), QStringLiteral("shift-jis"),
-};
+// The command line's names of the dialog's code page items, in their order.
+inline const QStringList kCodePageNames = [] {
+    QStringList names;
+    for (const CodePageInfo &info : kCodePages)
+        names << QLatin1String(info.name);
+    return names;
+}();
 
 // The item index of a code page name (any case), or -1. Besides the items'
 // own names it takes the names people use: "gbk", "cp936", "936" for gbc and
