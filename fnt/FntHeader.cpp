@@ -24,13 +24,16 @@ void ConversionJob::buildFntHeader()
     const qint32 glyphCount = qint32(shapeMap.size()) - (shapeMap.contains(0) ? 1 : 0);
     fnt::putU16BE(fntBytes, glyphCount);
 
-    codeList.clear();
-    codeList.reserve(shapeMap.size());
+    // Each shape's code is mapped once here; the glyph records use the same.
+    mappedCodes.clear();
     if (CodePage(codePageKind) == CodePage::None) {
-        codeList = shapeMap.keys();
+        mappedCodes = shapeMap.keys();
+        codeList = mappedCodes;
     } else {
+        mappedCodes.reserve(shapeMap.size());
         for (auto it = shapeMap.keyBegin(); it != shapeMap.keyEnd(); ++it)
-            codeList.append(mapCharCode(*it));
+            mappedCodes.append(mapCharCode(*it));
+        codeList = mappedCodes;
         std::sort(codeList.begin(), codeList.end());
     }
 

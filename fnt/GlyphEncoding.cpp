@@ -3,6 +3,9 @@
 #include "fnt/FntBytes.h"
 #include "job/ConversionJob.h"
 
+#include <algorithm>
+#include <vector>
+
 namespace {
 
 constexpr qint32 kEmptyAdvance = 128;
@@ -23,7 +26,10 @@ qsizetype ConversionJob::glyphRecordSize() const
     return size;
 }
 
-void ConversionJob::encodeGlyph(qint32 advance)
+// Writes the record of the current glyph to the end of glyphRecords. The
+// geometry is held unshifted; the shift is added here, as the last addition
+// toFntPoint would have made, so every value is the same double.
+void ConversionJob::encodeGlyph(qint32 advance, double shift)
 {
     glyphBytes.resize(glyphRecordSize());
     char *p = glyphBytes.data();
@@ -37,26 +43,27 @@ void ConversionJob::encodeGlyph(qint32 advance)
         *p++ = 0;
 
     for (const GlyphLine &line : std::as_const(lines)) {
-        storeCoordinate(p, line.x1);
+        storeCoordinate(p, line.x1 + shift);
         storeCoordinate(p, line.y1);
-        storeCoordinate(p, line.x2);
+        storeCoordinate(p, line.x2 + shift);
         storeCoordinate(p, line.y2);
     }
     for (const GlyphPolyline &polyline : std::as_const(polylines)) {
         fnt::storeU16BE(p, polyline.pointCount);
         for (const QPointF &point : polyline.points) {
-            storeCoordinate(p, point.x());
+            storeCoordinate(p, point.x() + shift);
             storeCoordinate(p, point.y());
         }
     }
     for (const GlyphArc &arc : std::as_const(arcs)) {
-        storeCoordinate(p, arc.centerX);
+        storeCoordinate(p, arc.centerX + shift);
         storeCoordinate(p, arc.centerY);
         fnt::storeU16BE(p, arc.radius);
         fnt::storeF32BE(p, arc.startAngle);
         fnt::storeF32BE(p, arc.endAngle);
     }
     Q_ASSERT(p == glyphBytes.constData() + glyphBytes.size());
+    glyphRecords.append(glyphBytes);
 }
 
 // Runs a glyph's shape afresh. Every run of a glyph (the shifted one, those
@@ -86,43 +93,98 @@ void ConversionJob::buildFntGlyphs()
     if (shapeMap.isEmpty())
         return;
 
-    QMap<quint16, QByteArray> glyphTable;
+    if (mappedCodes.size() != shapeMap.size()) { // the header was not built first
+        mappedCodes.clear();
+        for (auto it = shapeMap.keyBegin(); it != shapeMap.keyEnd(); ++it)
+            mappedCodes.append(mapCharCode(*it));
+    }
+    glyphRecords.resize(0);
+    recordEnds.resize(0);
+    recordEnds.reserve(shapeMap.size());
     for (auto it = shapeMap.keyBegin(); it != shapeMap.keyEnd(); ++it) {
         const quint16 shape = *it;
-        if (shape == 0)
+        if (shape == 0) {
+            recordEnds.append(glyphRecords.size());
             continue;
+        }
         drawGlyph(shape, 0.0);
 
         // Move a glyph that reaches left of 0 right by the whole part of its
         // overhang. -256 marks a glyph that drew nothing.
+        double shift = 0.0;
         if (minX < 0 && minX != kEmptyExtent) {
-            const double shift = -double(minX);
-            drawGlyph(shape, shift);
+            shift = -double(minX);
+            if (extentRestarted) {
+                // Rare: the extents cannot be worked out from the geometry.
+                drawGlyph(shape, shift);
+                shift = 0.0;
+            } else {
+                shiftExtents(shift);
+            }
         }
 
         qint64 advance = qint64(maxX) - minX;
         if (advance == 0)
             advance = maxX == kEmptyExtent ? kEmptyAdvance : 1;
 
-        encodeGlyph(qint32(advance & 0xFFFF));
-
-        // When two shapes share a code, the higher shape number wins.
-        glyphTable.insert(mapCharCode(shape), glyphBytes);
+        encodeGlyph(qint32(advance & 0xFFFF), shift);
+        recordEnds.append(glyphRecords.size());
     }
+
+    // Which shape's record each code gets: when two shapes share a code, the
+    // higher shape number wins. Codes that are shape numbers come sorted.
+    struct Owner
+    {
+        quint16 code;
+        qsizetype index;
+        bool operator<(const Owner &other) const
+        {
+            return code != other.code ? code < other.code : index < other.index;
+        }
+    };
+    std::vector<Owner> owners;
+    owners.reserve(size_t(shapeMap.size()));
+    qsizetype index = 0;
+    for (auto it = shapeMap.keyBegin(); it != shapeMap.keyEnd(); ++it, ++index) {
+        if (*it != 0)
+            owners.push_back(Owner{mappedCodes.at(index), index});
+    }
+    if (!std::is_sorted(owners.begin(), owners.end()))
+        std::sort(owners.begin(), owners.end());
+
+    // The record a code gets, empty when no shape has it.
+    auto recordOf = [&](quint16 code, size_t &next) -> std::pair<qsizetype, qsizetype> {
+        while (next < owners.size() && owners[next].code < code)
+            ++next;
+        size_t last = next;
+        while (last < owners.size() && owners[last].code == code)
+            ++last;
+        if (last == next)
+            return {0, 0};
+        const qsizetype i = owners[last - 1].index;
+        const qsizetype begin = i == 0 ? 0 : recordEnds.at(i - 1);
+        return {begin, recordEnds.at(i) - begin};
+    };
 
     // Offset table: absolute positions of the records, which follow it back
     // to back. A code listed twice gets two entries and two copies.
     const qsizetype glyphCount = codeList.size() - (codeList.contains(0) ? 1 : 0);
     quint64 pos = quint64(fntBytes.size()) + quint64(glyphCount) * fnt::kOffsetEntrySize;
+    size_t next = 0;
+    QList<std::pair<qsizetype, qsizetype>> placed;
+    placed.reserve(glyphCount);
     for (quint16 code : std::as_const(codeList)) {
         if (code == 0)
             continue;
-        fnt::putU32BE(fntBytes, quint32(pos));
-        pos += quint64(glyphTable.value(code).size());
+        placed.append(recordOf(code, next));
+        pos += quint64(placed.last().second);
     }
     fntBytes.reserve(qsizetype(pos));
-    for (quint16 code : std::as_const(codeList)) {
-        if (code != 0)
-            fntBytes.append(glyphTable.value(code));
+    quint64 offset = quint64(fntBytes.size()) + quint64(glyphCount) * fnt::kOffsetEntrySize;
+    for (const auto &record : std::as_const(placed)) {
+        fnt::putU32BE(fntBytes, quint32(offset));
+        offset += quint64(record.second);
     }
+    for (const auto &record : std::as_const(placed))
+        fntBytes.append(glyphRecords.constData() + record.first, record.second);
 }

@@ -31,6 +31,7 @@ void ConversionJob::reset()
 
     shapeMap = {};
     codeList = {};
+    mappedCodes = {};
 
     subshapeDepth = 0;
     minY = 0;

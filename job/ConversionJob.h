@@ -151,6 +151,8 @@ public:
 private:
     // Bounds-checked reads of shxBytes at `cursor`. Each returns false, and
     // leaves `cursor` at the end of the data, when the value is not all there.
+    // The short ones are defined below, inline: the interpreter reads every
+    // operand through them.
     bool readU8(quint8 &value);
     bool readI8(qint8 &value);
     bool readU16LE(quint16 &value);
@@ -166,8 +168,92 @@ private:
     void moveBy(double dx, double dy);
     void skipSubshapeOperands();
     qsizetype glyphRecordSize() const;
-    void encodeGlyph(qint32 advance);
+    void encodeGlyph(qint32 advance, double shift);
+    void shiftExtents(double shift);
+
+    // Per arc of the glyph, beside `arcs`: the x reach of its end points
+    // from the centre, its radius in FNT units, and whether it passes its
+    // leftmost or rightmost point. Enough to widen the extents again for a
+    // shifted copy without drawing the glyph again.
+    struct ArcReach
+    {
+        double startDx;
+        double endDx;
+        double radius;
+        bool passesLeft;
+        bool passesRight;
+    };
+    QList<ArcReach> arcReaches;
+    // The first x that started the extents, and whether they were started
+    // again later (a glyph whose points all lay at x = -256 so far looks
+    // empty): then only drawing it again gives the shifted extents.
+    double firstMappedX = 0.0;
+    bool extentStarted = false;
+    bool extentRestarted = false;
+    QList<QList<QPointF>> spareLists;    // point lists of earlier polylines, for reuse
+    QList<quint16> mappedCodes;          // mapCharCode of each shape, in shapeMap order
+    QByteArray glyphRecords;             // the records of all glyphs, in shapeMap order
+    QList<qsizetype> recordEnds;         // where each shape's record ends in glyphRecords
 };
+
+// Inline: called for every point the interpreter records.
+inline QPointF ConversionJob::toFntPoint(const QPointF &point)
+{
+    // Divide first, then scale: the other order rounds differently, and the
+    // file holds truncated integers.
+    const double x = point.x() / double(above) * double(fntWidth) + xShift;
+    const double y = point.y() / double(above) * double(fntHeight) + double(fntBaseline);
+
+    if (minX == kEmptyExtent && maxX == kEmptyExtent) {
+        extentRestarted = extentRestarted || extentStarted;
+        extentStarted = true;
+        firstMappedX = x;
+        minX = maxX = truncToInt(x);
+    } else {
+        maxX = truncToInt(x > maxX ? x : double(maxX));
+        minX = truncToInt(x < minX ? x : double(minX));
+    }
+    minY = truncToInt(y < minY ? y : double(minY));
+    return QPointF(x, y);
+}
+
+inline quint32 ConversionJob::dataSize() const
+{
+    return shxData ? quint32(shxBytes.size()) : 0;
+}
+
+inline bool ConversionJob::readU8(quint8 &value)
+{
+    const quint32 size = dataSize();
+    if (cursor >= size) {
+        cursor = size;
+        return false;
+    }
+    value = shxData[cursor++];
+    return true;
+}
+
+inline bool ConversionJob::readI8(qint8 &value)
+{
+    quint8 byte = 0;
+    if (!readU8(byte))
+        return false;
+    value = qint8(byte);
+    return true;
+}
+
+// Compares the room left with n rather than computing cursor + n, which
+// could wrap around.
+inline bool ConversionJob::skipBytes(quint32 count)
+{
+    const quint32 size = dataSize();
+    if (cursor > size || size - cursor < count) {
+        cursor = size;
+        return false;
+    }
+    cursor += count;
+    return true;
+}
 
 // The outcome's message, translated under the context "QObject".
 QString outcomeTitle(ConversionOutcome outcome);

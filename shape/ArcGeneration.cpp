@@ -175,9 +175,11 @@ void ConversionJob::addArc(double centerX, double centerY, double start, double 
                          toAngle(endDeg)});
 
     // Widen the extents by both end points.
-    const double sx = center.x() + std::cos(start) * r;
+    const double startDx = std::cos(start) * r;
+    const double endDx = std::cos(end) * r;
+    const double sx = center.x() + startDx;
     const double sy = center.y() + std::sin(start) * r;
-    const double ex = center.x() + std::cos(end) * r;
+    const double ex = center.x() + endDx;
     const double ey = center.y() + std::sin(end) * r;
     auto lower = [](qint32 extent, double value) {
         return truncToInt(value < extent ? value : double(extent));
@@ -194,10 +196,14 @@ void ConversionJob::addArc(double centerX, double centerY, double start, double 
     const int b = truncToInt(endDeg) % 360;
     if (a > b)
         a -= 360;
-    if ((a <= 180 && b >= 180) || (a <= -180 && b >= -180))
+    const bool passesLeft = (a <= 180 && b >= 180) || (a <= -180 && b >= -180);
+    const bool passesRight = a <= 0 && b >= 0;
+    if (passesLeft)
         minX = lower(minX, center.x() - r);
-    if (a <= 0 && b >= 0)
+    if (passesRight)
         maxX = higher(maxX, center.x() + r);
     if ((a <= 270 && b >= 270) || (a <= -90 && b >= -90))
         minY = lower(minY, center.y() - r);
+    // What a shifted copy of the glyph needs to widen its extents the same way.
+    arcReaches.append(ArcReach{startDx, endDx, r, passesLeft, passesRight});
 }
