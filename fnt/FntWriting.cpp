@@ -12,6 +12,8 @@ bool ConversionJob::buildFnt()
     buildFntHeader();
     const qsizetype headerLength = fntBytes.size();
     buildFntGlyphs();
+    if (failure.failed())
+        return false;
 
     // Some glyph reaches below the baseline: raise it just enough and draw
     // every glyph again. Done once; minY is not looked at afterwards.
@@ -22,7 +24,7 @@ bool ConversionJob::buildFnt()
         fnt::patchU16BE(fntBytes, baselinePos, fntBaseline);
         buildFntGlyphs();
     }
-    return true;
+    return !failure.failed();
 }
 
 bool ConversionJob::buildAndWriteFnt(const QString &path)

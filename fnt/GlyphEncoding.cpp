@@ -88,6 +88,14 @@ void ConversionJob::drawGlyph(quint16 shape, double shift)
     glyphSteps.insert(shape, used);
 }
 
+void ConversionJob::failImageTooLarge(quint16 code)
+{
+    failRead(QStringLiteral("the FNT file would be larger than %1 MiB from code %2 on; no real "
+                            "font comes near that")
+                 .arg(kMaxFntBytes >> 20)
+                 .arg(code));
+}
+
 void ConversionJob::buildFntGlyphs()
 {
     if (shapeMap.isEmpty())
@@ -129,6 +137,10 @@ void ConversionJob::buildFntGlyphs()
 
         encodeGlyph(qint32(advance & 0xFFFF), shift);
         recordEnds.append(glyphRecords.size());
+        if (fntBytes.size() + glyphRecords.size() > kMaxFntBytes) {
+            failImageTooLarge(shape);
+            return;
+        }
     }
 
     // Which shape's record each code gets: when two shapes share a code, the
@@ -178,6 +190,11 @@ void ConversionJob::buildFntGlyphs()
             continue;
         placed.append(recordOf(code, next));
         pos += quint64(placed.last().second);
+        // Shapes that map to one code are each given a copy.
+        if (pos > quint64(kMaxFntBytes)) {
+            failImageTooLarge(code);
+            return;
+        }
     }
     fntBytes.reserve(qsizetype(pos));
     quint64 offset = quint64(fntBytes.size()) + quint64(glyphCount) * fnt::kOffsetEntrySize;

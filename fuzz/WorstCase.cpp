@@ -1,7 +1,8 @@
 // varnel-worst-case [NAME...]: converts every font of the hostile catalogue
 // (or those whose name contains a NAME) in a child process of its own and
-// prints the time and peak memory each one took. A conversion still running
-// after five minutes is stopped and reported as a hang.
+// prints the time (wall clock and processor) and peak memory each one took.
+// A conversion still running after five minutes is stopped and reported as a
+// hang.
 #include "HostileFonts.h"
 
 #include <QElapsedTimer>
@@ -22,6 +23,7 @@ struct Measurement
     const char *name;
     qint64 inputBytes;
     double seconds;
+    double cpuSeconds; // user and system: what the figure is on a busy machine
     long peakKiB;
     int outcome; // ConversionOutcome; -1: the child died, -2: it hung
     qint64 outputBytes;
@@ -42,7 +44,7 @@ Measurement measure(const hostile::HostileFont &font)
 {
     int pipeFds[2];
     if (::pipe(pipeFds) != 0)
-        return {font.name, font.bytes.size(), 0, 0, -1, 0};
+        return {font.name, font.bytes.size(), 0, 0, 0, -1, 0};
     QElapsedTimer timer;
     timer.start();
     const pid_t child = ::fork();
@@ -65,7 +67,9 @@ Measurement measure(const hostile::HostileFont &font)
     const double seconds = timer.nsecsElapsed() / 1e9;
     const bool clean = read && WIFEXITED(status) && WEXITSTATUS(status) == 0;
     const bool hung = WIFSIGNALED(status) && WTERMSIG(status) == SIGALRM;
-    return {font.name, font.bytes.size(), seconds, usage.ru_maxrss,
+    const auto toSeconds = [](const timeval &t) { return t.tv_sec + t.tv_usec / 1e6; };
+    return {font.name, font.bytes.size(), seconds,
+            toSeconds(usage.ru_utime) + toSeconds(usage.ru_stime), usage.ru_maxrss,
             clean ? int(result[0]) : hung ? -2 : -1, result[1]};
 }
 
@@ -74,8 +78,8 @@ Measurement measure(const hostile::HostileFont &font)
 int main(int argc, char *argv[])
 {
     const char *outcomes[] = {"converted", "read failed", "write failed"};
-    std::printf("%8s %9s %10s %10s  %-13s %s\n", "seconds", "peak MiB", "input", "output",
-                "outcome", "font");
+    std::printf("%8s %8s %9s %10s %10s  %-13s %s\n", "seconds", "cpu s", "peak MiB", "input",
+                "output", "outcome", "font");
     bool allAnswered = true;
     for (const hostile::HostileFont &font : hostile::catalogue()) {
         if (!selected(font.name, argc, argv))
@@ -83,7 +87,8 @@ int main(int argc, char *argv[])
         const Measurement m = measure(font);
         const char *outcome = m.outcome == -2 ? "HUNG" : m.outcome < 0 ? "CRASHED"
                                                                        : outcomes[m.outcome];
-        std::printf("%8.3f %9.1f %10lld %10lld  %-13s %s\n", m.seconds, m.peakKiB / 1024.0,
+        std::printf("%8.3f %8.3f %9.1f %10lld %10lld  %-13s %s\n", m.seconds, m.cpuSeconds,
+                    m.peakKiB / 1024.0,
                     static_cast<long long>(m.inputBytes), static_cast<long long>(m.outputBytes),
                     outcome, m.name);
         std::fflush(stdout);

@@ -90,7 +90,7 @@ ConversionOutcome ConversionJob::convert()
     }
     if (!buildAndWriteFnt(fntPath)) {
         failWrite(QStringLiteral("the file could not be written"));
-        return ConversionOutcome::WriteFailed;
+        return failure.outcome; // a font too large to build is a read failure
     }
     return ConversionOutcome::Converted;
 }
@@ -105,7 +105,7 @@ ConversionOutcome ConversionJob::convertBytes(const QByteArray &shx, const QStri
     }
     if (!buildFnt()) {
         failWrite(QStringLiteral("the FNT image could not be built"));
-        return ConversionOutcome::WriteFailed;
+        return failure.outcome;
     }
     return ConversionOutcome::Converted;
 }

@@ -130,6 +130,9 @@ public:
     static constexpr qint64 kStepsPerArc = 8;
     // Positions in an SHX file are 32-bit; nothing larger is one.
     static constexpr qint64 kMaxShxBytes = 0x7FFFFFFF;
+    // The largest real font we know gives 1.5 MB; the step budgets alone
+    // would still let short glyphs that repeat a long run ask for 134 MB.
+    static constexpr qint64 kMaxFntBytes = qint64(16) << 20;
     qint64 glyphStepsLeft = 0;
     qint64 fontStepsLeft = 0;
     QHash<quint16, qint64> glyphSteps;   // steps each glyph's first run took
@@ -169,6 +172,7 @@ private:
     void skipSubshapeOperands();
     qsizetype glyphRecordSize() const;
     void encodeGlyph(qint32 advance, double shift);
+    void failImageTooLarge(quint16 code);
     void shiftExtents(double shift);
 
     // Per arc of the glyph, beside `arcs`: the x reach of its end points

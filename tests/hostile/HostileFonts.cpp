@@ -167,10 +167,25 @@ QList<HostileFont> budgets()
     };
     const S lines = S().vector(1, 4).bulgeArcs({{3, 4, 0}, {-5, 1, 0}});
     const S arcs = S().octantArc(3, 0x12).bulgeArcs({{3, 4, 60}, {-5, 1, -127}});
+    // 300 glyphs each run a shape of 21,841 straight code-13 segments four
+    // times: 67 KB asking for an FNT file of 134 MB.
+    QList<Entry> fourTimes = {
+        {1, glyphOf("", "\x0d" + QByteArray("\x01\0\0", 3).repeated(21841) + QByteArray(2, 0))}};
+    for (int number = 2; number <= 301; ++number)
+        fourTimes.append({quint16(number), glyphOf("", QByteArray("\x07\x01").repeated(4))});
+    // Every code 1 to 65,535 of a big font, all sharing one glyph of a real
+    // glyph's size.
+    const S realGlyph = S().vector(8, 0).vector(8, 4).vector(8, 8).vector(8, 12).penUp()
+                            .vector(2, 2).penDown().octantArc(3, 0x40).bulgeArcs(
+                                {{4, 4, 40}, {4, -4, -40}, {-4, 0, 0}});
     return {
         {"runs longer than a record can count", shapeFont(10, runs), Converted, true},
-        {"straight strokes fanned out", fannedOut(definition("", lines)), Converted, true},
-        {"arcs fanned out", fannedOut(definition("", arcs)), Converted, true},
+        {"short glyphs calling a long run four times", shapeFont(10, fourTimes), Read, true},
+        {"big font with every code",
+         bigfont({{0x81, 0xFE}}, sharing({}, 1, definition("", realGlyph))), Converted, true},
+        // These two would fill more than the largest FNT file allowed.
+        {"straight strokes fanned out", fannedOut(definition("", lines)), Read, true},
+        {"arcs fanned out", fannedOut(definition("", arcs)), Read, true},
         {"subshape with a long name called over and over",
          fannedOut(glyphOf(QByteArray(65000, 'x'), "\x10")), Converted, true},
         {"code 14 chain as long as a definition, called over and over",

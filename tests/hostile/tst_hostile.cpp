@@ -32,12 +32,15 @@ const QByteArray kOldContent = QByteArray("an older FNT file that must survive\n
 // Converts `shx` and reads the image back: nothing when a converted image
 // does not read cleanly, an empty font when nothing was converted.
 std::optional<fnt::FntFont> convertAndRead(const QByteArray &shx,
-                                           ConversionOutcome *outcome = nullptr)
+                                           ConversionOutcome *outcome = nullptr,
+                                           QString *reason = nullptr)
 {
     ConversionJob job;
     const ConversionOutcome got = job.convertBytes(shx, QStringLiteral("hostile"));
     if (outcome)
         *outcome = got;
+    if (reason)
+        *reason = job.failure.reason;
     fnt::FntReader reader;
     if (got == ConversionOutcome::Converted && !reader.read(job.fntBytes))
         return std::nullopt;
@@ -122,8 +125,13 @@ private slots:
         QFETCH(QByteArray, shx);
         QFETCH(ConversionOutcome, outcome);
         ConversionOutcome got;
-        QVERIFY(convertAndRead(shx, &got));
+        QString reason;
+        QVERIFY(convertAndRead(shx, &got, &reason));
         QCOMPARE(got, outcome);
+        // A refusal names its cause, not just that the font could not be read.
+        if (got != ConversionOutcome::Converted)
+            QVERIFY2(!reason.isEmpty() && !reason.startsWith(QLatin1String("not a font")),
+                     qPrintable(reason));
         for (qsizetype length = 0; shx.size() <= 4096 && length < shx.size(); ++length)
             QVERIFY2(convertAndRead(shx.left(length)), qPrintable(QString::number(length)));
     }
