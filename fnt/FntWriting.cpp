@@ -10,20 +10,22 @@
 bool ConversionJob::buildFnt()
 {
     buildFntHeader();
-    const qsizetype headerLength = fntBytes.size();
     buildFntGlyphs();
     if (failure.failed())
         return false;
 
-    // Some glyph reaches below the baseline: raise it just enough and draw
-    // every glyph again. Done once; minY is not looked at afterwards.
+    // Some glyph reaches below the baseline: raise it just enough. Done
+    // once; minY is not looked at afterwards.
     if (minY < 0) {
         const qint64 raised = qint64(fntBaseline) - minY;
         fntBaseline = qint32(qMin<qint64>(raised, std::numeric_limits<qint32>::max()));
-        fntBytes.truncate(headerLength);
         fnt::patchU16BE(fntBytes, baselinePos, fntBaseline);
-        buildFntGlyphs();
+        raiseGlyphRecords();
     }
+    recordHeights = {};
+    placeGlyphRecords();
+    glyphRecords = {};
+    recordEnds = {};
     return !failure.failed();
 }
 

@@ -3,6 +3,8 @@
 #include "fnt/FntBytes.h"
 #include "job/ConversionJob.h"
 
+#include <QtEndian>
+
 #include <algorithm>
 #include <vector>
 
@@ -33,6 +35,13 @@ void ConversionJob::encodeGlyph(qint32 advance, double shift)
 {
     glyphBytes.resize(glyphRecordSize());
     char *p = glyphBytes.data();
+    const double baseline = double(fntBaseline);
+    // Heights are kept in the order their fields stand in the record, so
+    // that raiseGlyphRecords can walk both together.
+    auto storeY = [&](double height) {
+        storeCoordinate(p, height + baseline);
+        recordHeights.append(height);
+    };
 
     // Head: advance, the three counts, six reserved zero bytes.
     fnt::storeU16BE(p, advance);
@@ -44,26 +53,76 @@ void ConversionJob::encodeGlyph(qint32 advance, double shift)
 
     for (const GlyphLine &line : std::as_const(lines)) {
         storeCoordinate(p, line.x1 + shift);
-        storeCoordinate(p, line.y1);
+        storeY(line.y1);
         storeCoordinate(p, line.x2 + shift);
-        storeCoordinate(p, line.y2);
+        storeY(line.y2);
     }
     for (const GlyphPolyline &polyline : std::as_const(polylines)) {
         fnt::storeU16BE(p, polyline.pointCount);
         for (const QPointF &point : polyline.points) {
             storeCoordinate(p, point.x() + shift);
-            storeCoordinate(p, point.y());
+            storeY(point.y());
         }
     }
     for (const GlyphArc &arc : std::as_const(arcs)) {
         storeCoordinate(p, arc.centerX + shift);
-        storeCoordinate(p, arc.centerY);
+        storeY(arc.centerY);
         fnt::storeU16BE(p, arc.radius);
         fnt::storeF32BE(p, arc.startAngle);
         fnt::storeF32BE(p, arc.endAngle);
     }
     Q_ASSERT(p == glyphBytes.constData() + glyphBytes.size());
     glyphRecords.append(glyphBytes);
+}
+
+// The baseline rose after every glyph was encoded: each y field is written
+// again from its height, the same addition encodeGlyph made, so the records
+// equal those of glyphs drawn with the raised baseline from the start.
+void ConversionJob::raiseGlyphRecords()
+{
+    const double baseline = double(fntBaseline);
+    const double *height = recordHeights.constData();
+    const double *lastHeight = height + recordHeights.size();
+    char *data = glyphRecords.data();
+    auto countAt = [](const char *field) {
+        return int(qFromBigEndian<quint16>(reinterpret_cast<const uchar *>(field)));
+    };
+    auto rewrite = [&](char *field) {
+        if (height != lastHeight)
+            fnt::storeU16BE(field, truncToInt(*height++ + baseline));
+    };
+    qsizetype begin = 0;
+    for (const qsizetype end : std::as_const(recordEnds)) {
+        // Counts are read back from the record; the walk stays inside it
+        // whatever they say.
+        char *q = data + begin + fnt::kRecordHeadSize;
+        char *const recordEnd = data + end;
+        if (end - begin >= fnt::kRecordHeadSize) {
+            const int lineCount = countAt(data + begin + 2);
+            const int polylineCount = countAt(data + begin + 4);
+            const int arcCount = countAt(data + begin + 6);
+            for (int i = 0; i < lineCount && recordEnd - q >= fnt::kLineSize; ++i) {
+                rewrite(q + 2);
+                rewrite(q + 6);
+                q += fnt::kLineSize;
+            }
+            for (int i = 0; i < polylineCount && recordEnd - q >= fnt::kPolylineHeadSize; ++i) {
+                const int points = countAt(q);
+                q += fnt::kPolylineHeadSize;
+                for (int k = 0; k < points && recordEnd - q >= fnt::kPointSize; ++k) {
+                    rewrite(q + 2);
+                    q += fnt::kPointSize;
+                }
+            }
+            for (int i = 0; i < arcCount && recordEnd - q >= fnt::kArcSize; ++i) {
+                rewrite(q + 2);
+                q += fnt::kArcSize;
+            }
+            Q_ASSERT(q == recordEnd);
+        }
+        begin = end;
+    }
+    Q_ASSERT(height == lastHeight);
 }
 
 // Runs a glyph's shape afresh. Every run of a glyph (the shifted one, those
@@ -108,6 +167,7 @@ void ConversionJob::buildFntGlyphs()
     }
     glyphRecords.resize(0);
     recordEnds.resize(0);
+    recordHeights.resize(0);
     recordEnds.reserve(shapeMap.size());
     for (auto it = shapeMap.keyBegin(); it != shapeMap.keyEnd(); ++it) {
         const quint16 shape = *it;
@@ -142,6 +202,13 @@ void ConversionJob::buildFntGlyphs()
             return;
         }
     }
+}
+
+// The offset table and the records behind it, appended to fntBytes.
+void ConversionJob::placeGlyphRecords()
+{
+    if (shapeMap.isEmpty())
+        return;
 
     // Which shape's record each code gets: when two shapes share a code, the
     // higher shape number wins. Codes that are shape numbers come sorted.

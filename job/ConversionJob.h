@@ -198,6 +198,9 @@ private:
     QList<quint16> mappedCodes;          // mapCharCode of each shape, in shapeMap order
     QByteArray glyphRecords;             // the records of all glyphs, in shapeMap order
     QList<qsizetype> recordEnds;         // where each shape's record ends in glyphRecords
+    QList<double> recordHeights;         // every y of glyphRecords above the baseline, in order
+    void raiseGlyphRecords();
+    void placeGlyphRecords();
 };
 
 // Inline: called for every point the interpreter records.
@@ -206,7 +209,10 @@ inline QPointF ConversionJob::toFntPoint(const QPointF &point)
     // Divide first, then scale: the other order rounds differently, and the
     // file holds truncated integers.
     const double x = point.x() / double(above) * double(fntWidth) + xShift;
-    const double y = point.y() / double(above) * double(fntHeight) + double(fntBaseline);
+    // Returned above the baseline: the encoder adds it, as the last addition,
+    // so a raised baseline needs no second drawing of the glyph.
+    const double y = point.y() / double(above) * double(fntHeight);
+    const double raised = y + double(fntBaseline);
 
     if (minX == kEmptyExtent && maxX == kEmptyExtent) {
         extentRestarted = extentRestarted || extentStarted;
@@ -217,7 +223,7 @@ inline QPointF ConversionJob::toFntPoint(const QPointF &point)
         maxX = truncToInt(x > maxX ? x : double(maxX));
         minX = truncToInt(x < minX ? x : double(minX));
     }
-    minY = truncToInt(y < minY ? y : double(minY));
+    minY = truncToInt(raised < minY ? raised : double(minY));
     return QPointF(x, y);
 }
 

@@ -177,10 +177,11 @@ void ConversionJob::addArc(double centerX, double centerY, double start, double 
     // Widen the extents by both end points.
     const double startDx = std::cos(start) * r;
     const double endDx = std::cos(end) * r;
+    const double raisedY = center.y() + double(fntBaseline);
     const double sx = center.x() + startDx;
-    const double sy = center.y() + std::sin(start) * r;
+    const double sy = raisedY + std::sin(start) * r;
     const double ex = center.x() + endDx;
-    const double ey = center.y() + std::sin(end) * r;
+    const double ey = raisedY + std::sin(end) * r;
     auto lower = [](qint32 extent, double value) {
         return truncToInt(value < extent ? value : double(extent));
     };
@@ -203,7 +204,7 @@ void ConversionJob::addArc(double centerX, double centerY, double start, double 
     if (passesRight)
         maxX = higher(maxX, center.x() + r);
     if ((a <= 270 && b >= 270) || (a <= -90 && b >= -90))
-        minY = lower(minY, center.y() - r);
+        minY = lower(minY, raisedY - r);
     // What a shifted copy of the glyph needs to widen its extents the same way.
     arcReaches.append(ArcReach{startDx, endDx, r, passesLeft, passesRight});
 }

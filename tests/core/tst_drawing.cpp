@@ -4,6 +4,7 @@
 // are made equal to shape units (above 128, baseline 0), so expected points
 // read straight off the byte code.
 #include "ShxBuilder.h"
+#include "fnt/FntReader.h"
 #include "job/ConversionJob.h"
 
 #include <QStringList>
@@ -89,6 +90,107 @@ class TestDrawing : public QObject
     Q_OBJECT
 
 private slots:
+    // The converter draws a glyph once, works out the extents of its copy
+    // shifted right from the recorded geometry, and raises the baseline of
+    // records already encoded. Here the same fonts are drawn the long way,
+    // through the public steps (every glyph drawn again with xShift set and
+    // with the final baseline), and every record must match to the unit.
+    void recordsMatchRedrawing_data()
+    {
+        QTest::addColumn<QByteArray>("font");
+        // Strokes that reach left of 0 and below the baseline by fractions,
+        // with arcs of every kind, so that truncation sees many values.
+        auto stroke = [](int n) {
+            ShapeCode code;
+            code.vector(2 + n % 12, n % 16).vector(3, (n + 4) % 16);
+            code.octantArc(quint8(1 + n % 6), qint8(((n % 8) << 4) | (1 + n % 7)));
+            code.penUp().move(qint8(-(n % 9)), qint8(2 - n % 7)).penDown();
+            code.bulgeArc(qint8(4 - n % 11), qint8(n % 4 - 2), qint8(60 - n % 120));
+            code.fractionalArc(quint8(n * 37), quint8(n * 11), quint16(3 + n % 5),
+                               qint8(-(((n % 8) << 4) | (1 + n % 7))));
+            return code;
+        };
+        QList<Entry> shapes;
+        for (int n = 1; n <= 40; ++n)
+            shapes.append({quint16(n), definition("S", stroke(n).divide(quint8(1 + n % 3)))});
+        QTest::newRow("shape font") << shapeFont(7, shapes);
+
+
+        // A glyph whose first points all lie at x = -256 looks empty to the
+        // extents until something else is drawn, which then starts them
+        // afresh: its shifted copy has to be drawn to get its extents.
+        ShapeCode restart;
+        restart.penUp().move(-128, 0).move(-128, 0).penDown().bulgeArc(0, 3, 0);
+        restart.penUp().move(127, 0).move(127, 0).move(4, 0).penDown().octantArc(9, 0x04);
+        QTest::newRow("extents started twice")
+            << shapeFont(128, {{1, definition("R", restart)}, {2, definition("S", stroke(3))}});
+    }
+
+    void recordsMatchRedrawing()
+    {
+        QFETCH(QByteArray, font);
+        ConversionJob job;
+        QCOMPARE(job.convertBytes(font, QStringLiteral("t")), ConversionOutcome::Converted);
+        fnt::FntReader reader;
+        reader.read(job.fntBytes);
+        const fnt::FntFont &converted = reader.font();
+        QVERIFY(!converted.glyphs.isEmpty());
+
+        ConversionJob ref;
+        QVERIFY(ref.loadShxBytes(font));
+        ref.fntBaseline = converted.baseline;
+        qsizetype next = 0;
+        for (auto it = ref.shapeMap.keyBegin(); it != ref.shapeMap.keyEnd(); ++it) {
+            if (*it == 0)
+                continue;
+            ref.resetGlyph();
+            ref.interpretShape(*it);
+            if (ref.minX < 0 && ref.minX != ConversionJob::kEmptyExtent) {
+                const double shift = -double(ref.minX);
+                ref.resetGlyph();
+                ref.xShift = shift;
+                ref.interpretShape(*it);
+            }
+            // The lists hold y above the baseline; the record adds it.
+            const double baseline = ref.fntBaseline;
+            QStringList expected;
+            expected << QString::number(qint16(ref.maxX == ConversionJob::kEmptyExtent
+                                                   ? 128
+                                                   : qMax<qint64>(1, qint64(ref.maxX) - ref.minX)));
+            for (const GlyphLine &l : ref.lines)
+                expected << QStringLiteral("L %1 %2 %3 %4").arg(truncToInt(l.x1))
+                                .arg(truncToInt(l.y1 + baseline)).arg(truncToInt(l.x2))
+                                .arg(truncToInt(l.y2 + baseline));
+            for (const GlyphPolyline &polyline : ref.polylines) {
+                QString text = QStringLiteral("P");
+                for (const QPointF &p : polyline.points)
+                    text += QStringLiteral(" %1,%2").arg(truncToInt(p.x()))
+                                .arg(truncToInt(p.y() + baseline));
+                expected << text;
+            }
+            for (const GlyphArc &a : ref.arcs)
+                expected << QStringLiteral("A %1 %2 %3").arg(truncToInt(a.centerX))
+                                .arg(truncToInt(a.centerY + baseline)).arg(a.radius);
+
+            QVERIFY(next < converted.glyphs.size());
+            const fnt::FntGlyph &glyph = converted.glyphs.at(next++);
+            QStringList actual;
+            actual << QString::number(glyph.advance);
+            for (const fnt::FntLine &l : glyph.lines)
+                actual << QStringLiteral("L %1 %2 %3 %4").arg(l.x1).arg(l.y1).arg(l.x2).arg(l.y2);
+            for (const fnt::FntPolyline &polyline : glyph.polylines) {
+                QString text = QStringLiteral("P");
+                for (const QPoint &p : polyline.points)
+                    text += QStringLiteral(" %1,%2").arg(p.x()).arg(p.y());
+                actual << text;
+            }
+            for (const fnt::FntArc &a : glyph.arcs)
+                actual << QStringLiteral("A %1 %2 %3").arg(a.centerX).arg(a.centerY).arg(a.radius);
+            QCOMPARE(actual.join("; "), expected.join("; "));
+        }
+        QCOMPARE(next, converted.glyphs.size());
+    }
+
     void runs() { checkGeometry(); }
     void runs_data()
     {
