@@ -6,6 +6,8 @@
 
 struct CodePageDecoder::Impl
 {
+    // What the code page gives for bytes it cannot map.
+    wchar_t defaultUnit = L'?';
 };
 
 CodePageDecoder::CodePageDecoder() = default;
@@ -13,17 +15,38 @@ CodePageDecoder::~CodePageDecoder() = default;
 
 void CodePageDecoder::setCodePage(int codePage)
 {
+    if (codePage == m_codePage && (m_impl || codePage == 0))
+        return;
     m_codePage = codePage;
+    m_impl.reset();
+    if (codePage == 0)
+        return;
+    m_impl = std::make_unique<Impl>();
+    CPINFOEXW info{};
+    if (GetCPInfoExW(UINT(codePage), 0, &info))
+        m_impl->defaultUnit = info.UnicodeDefaultChar;
 }
 
 quint16 CodePageDecoder::decode(const quint8 *bytes, int length, quint16 fallback)
 {
-    if (m_codePage == 0)
+    if (!m_impl || length < 1 || length > 2)
         return fallback;
-    // The buffer holds the input code unless the call writes a unit.
-    wchar_t unit = wchar_t(fallback);
-    MultiByteToWideChar(UINT(m_codePage), 0, reinterpret_cast<LPCCH>(bytes), length, &unit, 1);
-    return quint16(unit);
+    // Room for two units, so that two characters are told apart from one.
+    const auto convert = [&](DWORD flags, wchar_t *units) {
+        return MultiByteToWideChar(UINT(m_codePage), flags, reinterpret_cast<LPCCH>(bytes),
+                                   length, units, 2);
+    };
+    wchar_t units[2] = {};
+    if (convert(MB_ERR_INVALID_CHARS, units) == 1)
+        return quint16(units[0]);
+    // The strict call also refuses the single bytes each code page maps into
+    // the private use area (0xFF in 936, 949 and 950; 0xA0 and 0xFD to 0xFF
+    // in 932), which are characters all the same. What it refuses otherwise
+    // (a lone lead byte, an unmapped pair) comes back as the default
+    // character and keeps its code, as on the other platforms.
+    if (convert(0, units) == 1 && units[0] != m_impl->defaultUnit)
+        return quint16(units[0]);
+    return fallback;
 }
 
 #else
