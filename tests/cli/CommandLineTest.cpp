@@ -50,8 +50,17 @@ private:
             process.waitForFinished(5000);
         }
         return {process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1,
-                QString::fromLocal8Bit(process.readAllStandardOutput()),
-                QString::fromLocal8Bit(process.readAllStandardError())};
+                consoleText(process.readAllStandardOutput()),
+                consoleText(process.readAllStandardError())};
+    }
+    // Lines end in CRLF on a Windows console, as there they should.
+    static QString consoleText(const QByteArray &bytes)
+    {
+        QString text = QString::fromLocal8Bit(bytes);
+#ifdef Q_OS_WIN
+        text.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
+#endif
+        return text;
     }
 };
 
