@@ -1,0 +1,145 @@
+#!/usr/bin/env bash
+# Cross-builds Varnel for 64-bit Windows on Debian 12 and packs it as
+#   OUTDIR/varnel-windows-x64.zip
+# with the two programs, the Qt and MinGW runtime DLLs, the platform plugin,
+# the catalogues, the README and the licence texts, then checks the package:
+# every imported DLL is in it or is part of Windows, varnel.exe is a GUI
+# program with one icon, the asInvoker manifest and no version record, and
+# varnel-cli.exe is a console program.
+#
+# Also left in OUTDIR: build/ (the programs and the test programs, for
+# tools/test-windows.sh) and sdk/ (the unpacked Qt).
+#
+# The Qt for Windows comes from $VARNEL_QT_MINGW (an unpacked SDK folder or
+# its .tar.xz), else ../shared/windows/qt6.4.2-mingw64.tar.xz beside the
+# repository, else it is built there with ../shared/windows/build-qt-mingw.sh
+# (about an hour on two cores).
+set -euo pipefail
+
+if [ $# -ne 1 ]; then
+    echo "usage: $0 OUTDIR" >&2
+    exit 2
+fi
+source=$(cd "$(dirname "$0")/.." && pwd)
+mkdir -p "$1"
+out=$(cd "$1" && pwd)
+shared=$(cd "$source/.." && pwd)/shared/windows
+host=x86_64-w64-mingw32
+package=varnel-windows-x64
+
+say() { echo "build-windows: $*"; }
+fail() { echo "build-windows: $*" >&2; exit 1; }
+
+# --- tools
+need=(mingw-w64 g++-mingw-w64-x86-64-posix gcc-mingw-w64-x86-64-posix binutils-mingw-w64-x86-64
+      cmake ninja-build ccache qt6-base-dev qt6-base-dev-tools qt6-tools-dev-tools qt6-l10n-tools
+      xz-utils zip unzip)
+missing=()
+for p in "${need[@]}"; do
+    dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "ok installed" || missing+=("$p")
+done
+if [ ${#missing[@]} -gt 0 ]; then
+    [ "$(id -u)" -eq 0 ] || fail "missing packages (install as root): ${missing[*]}"
+    say "installing ${missing[*]}"
+    export DEBIAN_FRONTEND=noninteractive
+    apt-get install -y -q --no-install-recommends "${missing[@]}" >/dev/null ||
+        { apt-get update -q >/dev/null && apt-get install -y -q --no-install-recommends "${missing[@]}" >/dev/null; }
+fi
+
+# --- Qt for Windows
+sdk=$out/sdk/qt6-mingw64
+if [ -n "${VARNEL_QT_MINGW:-}" ] && [ -d "$VARNEL_QT_MINGW" ]; then
+    sdk=$VARNEL_QT_MINGW
+elif [ ! -x "$sdk/bin/qt-cmake" ]; then
+    tarball=${VARNEL_QT_MINGW:-$shared/qt6.4.2-mingw64.tar.xz}
+    if [ ! -f "$tarball" ]; then
+        [ -f "$shared/build-qt-mingw.sh" ] || fail "no Qt for Windows: neither $tarball nor $shared/build-qt-mingw.sh"
+        say "building Qt for Windows with $shared/build-qt-mingw.sh (about an hour)"
+        bash "$shared/build-qt-mingw.sh" "$out/qt-work" "$out"
+        tarball=$(ls "$out"/qt6*-mingw64.tar.xz | head -n1)
+    fi
+    mkdir -p "$out/sdk"
+    tar -xJf "$tarball" -C "$out/sdk"
+fi
+[ -x "$sdk/bin/qt-cmake" ] || fail "$sdk is not a Qt for Windows"
+
+# --- build: release, warnings as errors, no preview (this Qt has no Svg)
+build=$out/build
+launcher=()
+command -v ccache >/dev/null && [ "${CCACHE_DISABLE:-}" != 1 ] && launcher=(-DCMAKE_CXX_COMPILER_LAUNCHER=ccache)
+"$sdk/bin/qt-cmake" -S "$source" -B "$build" -G Ninja -Wno-dev --no-warn-unused-cli \
+    -DCMAKE_BUILD_TYPE=Release -DVARNEL_WERROR=ON -DVARNEL_PREVIEW=OFF \
+    -DQT_HOST_PATH=/usr -DQT_HOST_PATH_CMAKE_DIR=/usr/lib/x86_64-linux-gnu/cmake \
+    "${launcher[@]}" >"$out/configure.log" || { cat "$out/configure.log"; fail "configure failed"; }
+cmake --build "$build" -j"$(nproc)" --target varnel varnel-cli \
+    tst_fontfiles tst_drawing tst_samples CommandLineTest
+
+# --- the folder a user unpacks
+stage=$out/$package
+rm -rf "$stage" "$out/$package.zip"
+mkdir -p "$stage/platforms" "$stage/styles"
+bin=$build/bin
+cp "$bin/varnel.exe" "$bin/varnel-cli.exe" "$stage/"
+cp -r "$bin/languages" "$stage/"
+for dll in Qt6Core Qt6Gui Qt6Widgets Qt6Xml; do
+    cp "$sdk/bin/$dll.dll" "$stage/"
+done
+cp "$sdk/plugins/platforms/qwindows.dll" "$stage/platforms/"
+cp "$sdk/plugins/styles/qwindowsvistastyle.dll" "$stage/styles/"
+gccdir=$(ls -d /usr/lib/gcc/$host/*-posix | sort -V | tail -n1)
+cp "$gccdir/libstdc++-6.dll" "$gccdir/libgcc_s_seh-1.dll" "/usr/$host/lib/libwinpthread-1.dll" "$stage/"
+$host-strip --strip-unneeded "$stage"/*.exe "$stage"/lib*.dll
+
+sed 's/$/\r/' "$source/README.md" >"$stage/README.txt"
+licences=$stage/licences
+mkdir -p "$licences"
+sed 's/$/\r/' /usr/share/doc/qt6-base-dev/copyright >"$licences/Qt.txt" 2>/dev/null ||
+    sed 's/$/\r/' /usr/share/doc/libqt6core6/copyright >"$licences/Qt.txt"
+for lgpl in /usr/share/common-licenses/LGPL-3 /usr/share/common-licenses/GPL-3; do
+    sed 's/$/\r/' "$lgpl" >"$licences/$(basename "$lgpl").txt"
+done
+sed 's/$/\r/' /usr/share/doc/gcc-mingw-w64-base/copyright >"$licences/GCC runtime (libstdc++, libgcc).txt"
+sed 's/$/\r/' /usr/share/doc/mingw-w64-common/copyright >"$licences/MinGW-w64 runtime (winpthreads).txt"
+
+# --- checks
+problems=0
+problem() { echo "build-windows: CHECK FAILED: $*" >&2; problems=$((problems + 1)); }
+
+# Every DLL imported by a program or a DLL of the package is in the package
+# or comes with Windows 10 (which Qt 6 needs anyway).
+system_dlls=" $(echo kernel32 user32 gdi32 shell32 shcore ole32 oleaut32 advapi32 comdlg32 imm32 \
+    winmm ws2_32 version netapi32 userenv uxtheme dwmapi shlwapi msvcrt mpr setupapi wtsapi32 \
+    d3d9 d3d11 dxgi dwrite authz rpcrt4 secur32 crypt32 bcrypt comctl32 | sed 's/\([a-z0-9_]*\)/\1.dll/g') "
+shipped=" $(cd "$stage" && find . -iname '*.dll' -printf '%f\n' | tr 'A-Z' 'a-z' | tr '\n' ' ') "
+while IFS= read -r -d '' file; do
+    while read -r dll; do
+        lower=$(echo "$dll" | tr 'A-Z' 'a-z')
+        case "$shipped$system_dlls" in
+            *" $lower "*) ;;
+            *) case "$lower" in api-ms-win-*) ;; *) problem "${file#$stage/} imports $dll, which is not in the package" ;; esac ;;
+        esac
+    done < <($host-objdump -p "$file" | sed -n 's/^\s*DLL Name: //p')
+done < <(find "$stage" \( -iname '*.exe' -o -iname '*.dll' \) -print0)
+say "imports: every DLL is in the package or part of Windows"
+
+subsystem() { $host-objdump -p "$1" | sed -n 's/^Subsystem\s*[0-9a-f]*\s*//p'; }
+[ "$(subsystem "$stage/varnel.exe")" = "(Windows GUI)" ] || problem "varnel.exe is not a GUI program"
+[ "$(subsystem "$stage/varnel-cli.exe")" = "(Windows CUI)" ] || problem "varnel-cli.exe is not a console program"
+say "subsystems: varnel.exe $(subsystem "$stage/varnel.exe"), varnel-cli.exe $(subsystem "$stage/varnel-cli.exe")"
+
+resources=$($host-windres -i "$stage/varnel.exe" -J coff -O rc)
+icons=$(grep -c 'RT_GROUP_ICON' <<<"$resources" || true)
+[ "$icons" = 1 ] || problem "varnel.exe has $icons application icons, not one"
+grep -q 'RT_MANIFEST' <<<"$resources" || problem "varnel.exe has no manifest"
+grep -q 'level=""asInvoker""' <<<"$resources" || problem "varnel.exe's manifest does not ask for asInvoker"
+! grep -q 'RT_VERSION' <<<"$resources" || problem "varnel.exe has a version record"
+say "resources of varnel.exe: $icons icon group, manifest level $(grep -o 'level=""[A-Za-z]*""' <<<"$resources" | tr -d '"' | sed 's/level=//'), $(grep -c RT_VERSION <<<"$resources" || true) version records"
+
+for locale in "$source"/languages/*/; do
+    locale=$(basename "$locale")
+    [ -f "$stage/languages/$locale/varnel_$locale.qm" ] || problem "catalogue $locale missing"
+done
+[ "$problems" -eq 0 ] || fail "$problems checks failed"
+
+(cd "$out" && zip -q -r -9 -X "$package.zip" "$package")
+say "$out/$package.zip: $(du -k "$out/$package.zip" | cut -f1) KiB, $(unzip -Z1 "$out/$package.zip" | grep -vc '/$') files"
