@@ -10,7 +10,8 @@
 #   beside a Settings.vcui naming de_DE.
 # The package is unpacked, and the fonts are read and written, in folders
 # whose names hold spaces and non-ASCII letters. Wine runs in a prefix of
-# its own in a temporary folder, removed at the end.
+# its own in a temporary folder, removed at the end. $VARNEL_CONFORMANCE
+# names another folder of conformance cases.
 set -euo pipefail
 
 if [ $# -ne 2 ]; then
@@ -24,7 +25,7 @@ host=x86_64-w64-mingw32
 build=$out/build
 sdk=${VARNEL_QT_MINGW:-$out/sdk/qt6-mingw64}
 [ -d "$sdk" ] || sdk=$out/sdk/qt6-mingw64
-conformance=$(cd "$source/.." && pwd)/shared/conformance
+conformance=${VARNEL_CONFORMANCE:-$(cd "$source/.." && pwd)/shared/conformance}
 
 say() { echo "test-windows: $*"; }
 fail() { echo "test-windows: FAILED: $*" >&2; exit 1; }
@@ -50,12 +51,15 @@ cleanup() {
 trap cleanup EXIT
 timeout 300 wine wineboot -i >/dev/null 2>&1 || fail "Wine did not set up its prefix"
 wineserver -w
+# Kept running: otherwise every one of the hundreds of runs below starts
+# Wine's services anew. Ended by cleanup.
+wineserver -p
 
 # --- the test programs, from the build folder, with the SDK's DLLs on PATH
 winpath() { echo "Z:${1//\//\\}"; }
 gccdir=$(ls -d /usr/lib/gcc/$host/*-posix | sort -V | tail -n1)
 failed=0
-for test in tst_fontfiles tst_drawing tst_samples CommandLineTest; do
+for test in tst_fontfiles tst_drawing tst_samples CommandLineTest ConvertTest tst_inspect; do
     [ -f "$build/bin/$test.exe" ] || fail "$test.exe was not built"
     result=$tmp/$test.txt
     status=0
@@ -130,6 +134,8 @@ german="$tmp/Arbeitsordner ö de"
 mkdir -p "$english" "$german"
 printf '<Settings>\n  <Setting name="language" value="de_DE"/>\n</Settings>\n' >"$german/Settings.vcui"
 export APP=$app
+# Each run with a fresh Wine server, whose desktop knows this X server.
+wineserver -k 2>/dev/null || true
 xvfb-run -a bash "$tmp/dialog.sh" "$english" "Font Converter" || fail "no dialog titled \"Font Converter\""
 wineserver -k 2>/dev/null || true
 xvfb-run -a bash "$tmp/dialog.sh" "$german" "Schriftkonverter" || fail "no dialog titled \"Schriftkonverter\" beside a German Settings.vcui"
