@@ -81,6 +81,11 @@ private:
         result.exitCode = process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1;
         result.out = QString::fromUtf8(process.readAllStandardOutput());
         result.err = QString::fromUtf8(process.readAllStandardError());
+#ifdef Q_OS_WIN
+        // Lines end in CRLF on a Windows console, as there they should.
+        result.out.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
+        result.err.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
+#endif
         return result;
     }
 };
