@@ -212,12 +212,14 @@ QList<Input> collectInputs(const QStringList &arguments, const InputScan &scan)
             continue;
         }
         QList<Input> found;
-        const QDir root(path);
+        // relativeFilePath() hands a relative name back unchanged: compare
+        // absolute paths, or -r would mirror the folder argument itself.
+        const QDir root(info.absoluteFilePath());
         QDirIterator it(path, {QStringLiteral("*.") + scan.suffix}, QDir::Files | QDir::System,
                         scan.recursive ? QDirIterator::Subdirectories : QDirIterator::NoIteratorFlags);
         while (it.hasNext()) {
             const QString file = it.next();
-            add(found, file, root.relativeFilePath(file));
+            add(found, file, root.relativeFilePath(QFileInfo(file).absoluteFilePath()));
         }
         if (found.isEmpty()) {
             inputs.append(failedInput(path, QString(), noFilesReason(scan)));

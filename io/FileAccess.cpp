@@ -176,9 +176,8 @@ QString printableName(const QString &name)
     out.reserve(name.size());
     for (const QChar c : name) {
         const ushort u = c.unicode();
-        if (u == '\\') {
-            out += QLatin1String("\\\\");
-        } else if (u == '\n') {
+        // A backslash stays as it is: it separates folders on Windows.
+        if (u == '\n') {
             out += QLatin1String("\\n");
         } else if (u == '\t') {
             out += QLatin1String("\\t");

@@ -86,9 +86,17 @@ private:
             process.waitForFinished(5000);
             return {-2, {}, {}};
         }
+        // Lines end in CRLF on a Windows console and names use its own
+        // separator, as there they should; the expected texts use '/'.
+        const auto text = [](const QByteArray &bytes) {
+            QString text = QString::fromLocal8Bit(bytes);
+#ifdef Q_OS_WIN
+            text.replace(QStringLiteral("\r\n"), QStringLiteral("\n")).replace(QLatin1Char('\\'), QLatin1Char('/'));
+#endif
+            return text;
+        };
         return {process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1,
-                QString::fromLocal8Bit(process.readAllStandardOutput()),
-                QString::fromLocal8Bit(process.readAllStandardError())};
+                text(process.readAllStandardOutput()), text(process.readAllStandardError())};
     }
 };
 
