@@ -3,6 +3,8 @@
 
 #include "job/CodePage.h"
 
+#include <QCommandLineOption>
+#include <QCommandLineParser>
 #include <QString>
 #include <QStringList>
 
@@ -25,6 +27,11 @@ int codePageIndex(const QString &name);
 // Every accepted name, by item: "unicode; euc-kr (uhc, cp949, 949); ...".
 QString acceptedCodePageNames();
 int usageError(const QString &message);
+// inspect's and preview's --code-page, and reading it: `index` is the chosen
+// item, or -1 when the option is not given. Returns UsageError (after saying
+// so) for an unknown name, Success otherwise.
+QCommandLineOption sheetCodePageOption();
+int readCodePageOption(const QCommandLineParser &parser, const QCommandLineOption &option, int &index);
 // Names the program and its version for --help and --version; called once
 // the command's application object exists.
 void nameApplication();

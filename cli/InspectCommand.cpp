@@ -420,11 +420,7 @@ int runInspect(int argc, char *argv[])
                                   QStringLiteral("Print one JSON document on standard output."));
     const QCommandLineOption recursive({QStringLiteral("r"), QStringLiteral("recursive")},
                                        QStringLiteral("Look into the folders below each folder."));
-    const QCommandLineOption codePage(QStringLiteral("code-page"),
-                                      QStringLiteral("For an SHX big font: the code page, as "
-                                                     "when converting: %1.")
-                                          .arg(kCodePageNames.join(QStringLiteral(", "))),
-                                      QStringLiteral("name"));
+    const QCommandLineOption codePage = sheetCodePageOption();
     parser.addOptions({json, recursive, codePage});
     parser.addPositionalArgument(QStringLiteral("inspect"), QStringLiteral("The command."),
                                  QStringLiteral("inspect"));
@@ -440,12 +436,8 @@ int runInspect(int argc, char *argv[])
     if (arguments.isEmpty())
         return usageError(QStringLiteral("inspect expects one or more fonts or folders"));
     int chosenCodePage = -1;
-    if (parser.isSet(codePage)) {
-        chosenCodePage = codePageIndex(parser.value(codePage));
-        if (chosenCodePage < 0)
-            return usageError(QStringLiteral("unknown code page '%1'")
-                                  .arg(io::printableName(parser.value(codePage))));
-    }
+    if (readCodePageOption(parser, codePage, chosenCodePage) != Success)
+        return UsageError;
 
     QTextStream out(stdout);
     QTextStream err(stderr);

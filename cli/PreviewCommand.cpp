@@ -249,11 +249,7 @@ int runPreview(int argc, char *argv[])
                                                   "or single codes, separated by commas "
                                                   "(decimal, 0x41 or U+0041)."),
                                    QStringLiteral("list"));
-    const QCommandLineOption codePage(QStringLiteral("code-page"),
-                                      QStringLiteral("For an SHX big font: the code page, as "
-                                                     "when converting: %1.")
-                                          .arg(kCodePageNames.join(QStringLiteral(", "))),
-                                      QStringLiteral("name"));
+    const QCommandLineOption codePage = sheetCodePageOption();
     parser.addOptions({output, codes, codePage});
     parser.addPositionalArgument(QStringLiteral("preview"), QStringLiteral("The command."),
                                  QStringLiteral("preview"));
@@ -283,12 +279,8 @@ int runPreview(int argc, char *argv[])
             return usageError(QStringLiteral("--codes: %1").arg(io::printableName(error)));
     }
     int chosenCodePage = -1;
-    if (parser.isSet(codePage)) {
-        chosenCodePage = codePageIndex(parser.value(codePage));
-        if (chosenCodePage < 0)
-            return usageError(QStringLiteral("unknown code page '%1'")
-                                  .arg(io::printableName(parser.value(codePage))));
-    }
+    if (readCodePageOption(parser, codePage, chosenCodePage) != Success)
+        return UsageError;
 
     bool allDrawn = true;
     QHash<QString, QString> sheetOwners; // sheet name (folded case) -> the font drawn there

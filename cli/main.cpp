@@ -1,6 +1,8 @@
 // varnel-cli: converts SHX fonts, checks FNT files and draws glyph sheets.
 #include "Commands.h"
 
+#include "io/FileAccess.h"
+
 #include <QCoreApplication>
 #include <QTextStream>
 
@@ -55,6 +57,27 @@ void nameApplication()
 {
     QCoreApplication::setApplicationName(QStringLiteral("varnel-cli"));
     QCoreApplication::setApplicationVersion(QStringLiteral(VARNEL_VERSION));
+}
+
+QCommandLineOption sheetCodePageOption()
+{
+    return QCommandLineOption(
+        QStringLiteral("code-page"),
+        QStringLiteral("For an SHX big font: the code page, as when converting: %1.")
+            .arg(kCodePageNames.join(QStringLiteral(", "))),
+        QStringLiteral("name"));
+}
+
+int readCodePageOption(const QCommandLineParser &parser, const QCommandLineOption &option, int &index)
+{
+    index = -1;
+    if (!parser.isSet(option))
+        return Success;
+    index = codePageIndex(parser.value(option));
+    if (index < 0)
+        return usageError(QStringLiteral("unknown code page '%1'")
+                              .arg(io::printableName(parser.value(option))));
+    return Success;
 }
 
 int usageError(const QString &message)
