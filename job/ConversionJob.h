@@ -53,13 +53,13 @@ public:
 
     // Shape interpretation.
     bool interpretShape(quint16 number);
-    bool drawSubshape();
-    void displaceOnce();
-    void displaceMany();
+    bool drawSubshape(bool run = true);
+    void displaceOnce(bool run = true);
+    void displaceMany(bool run = true);
     void vectorStep(quint8 byte);
     void skipNextCommand();
     void octantArc(quint8 startOffset, quint8 endOffset, double radius, qint8 spec);
-    bool bulgeArc();
+    bool bulgeArc(bool run = true);
     void addArc(double centerX, double centerY, double start, double end, double radius);
 
     // Glyph geometry store.
@@ -167,9 +167,8 @@ private:
     bool takeStep();
     bool skipNameCounted();
     void drawGlyph(quint16 shape, double shift);
-    void executeCommand(quint8 command, bool &ok);
+    bool executeCommand(quint8 command, bool run);
     void moveBy(double dx, double dy);
-    void skipSubshapeOperands();
     qsizetype glyphRecordSize() const;
     void encodeGlyph(qint32 advance, double shift);
     void failImageTooLarge(quint16 code);

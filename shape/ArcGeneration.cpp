@@ -77,19 +77,25 @@ void ConversionJob::octantArc(quint8 startOffset, quint8 endOffset, double radiu
     currentY = cy + std::sin(b) * scaleY * radius;
 }
 
-bool ConversionJob::bulgeArc()
+// Reads dx, dy and, unless the pair ends a code 13 list, the bulge byte;
+// draws only when `run` is set. A pair that the scales make 0,0 ends the
+// list when drawing; a skipped command has no scales, so only the pair 0,0
+// itself ends it there.
+bool ConversionJob::bulgeArc(bool run)
 {
     qint8 dx = 0;
     qint8 dy = 0;
     if (!readI8(dx) || !readI8(dy))
         return false;
-    const double stepX = dx * scaleX;
-    const double stepY = dy * scaleY;
+    const double stepX = run ? dx * scaleX : dx;
+    const double stepY = run ? dy * scaleY : dy;
     if (stepX == 0 && stepY == 0)
         return false; // the end pair: no bulge byte follows
     qint8 bulge = 0;
     if (!readI8(bulge))
         return false;
+    if (!run)
+        return true;
 
     if (bulge == 0) {
         // A straight segment, drawn whatever the pen state.

@@ -80,7 +80,7 @@ bool ConversionJob::interpretShape(quint16 number)
         while (ok && takeStep() && readU8(command) && command != EndOfShape) {
             if (pendingPoints.size() >= 2 && closesRun(command))
                 flushPendingPoints();
-            executeCommand(command, ok);
+            ok = executeCommand(command, true);
         }
     }
 
@@ -90,52 +90,55 @@ bool ConversionJob::interpretShape(quint16 number)
     return ok;
 }
 
-void ConversionJob::executeCommand(quint8 command, bool &ok)
+// Reads one command's operands at `cursor` and, when `run` is set, carries the
+// command out. Running a command and reading past one after code 14 share
+// this one description of what follows each command byte. Returns false only
+// when a subshape could not run, which ends the calling shapes.
+bool ConversionJob::executeCommand(quint8 command, bool run)
 {
     quint8 byte = 0;
     switch (command) {
     case PenDown:
-        penDown = true;
-        break;
     case PenUp:
-        penDown = false;
+        if (run)
+            penDown = command == PenDown;
         break;
     case DivideLengths:
         // A divisor of 0 would make the scales infinite: ignore it.
-        if (readU8(byte) && byte != 0) {
+        if (readU8(byte) && run && byte != 0) {
             scaleX /= double(byte);
             scaleY /= double(byte);
         }
         break;
     case MultiplyLengths:
-        if (readU8(byte)) {
+        if (readU8(byte) && run) {
             scaleX *= double(byte);
             scaleY *= double(byte);
         }
         break;
     case PushLocation:
-        positionStack.append(QPointF(currentX, currentY));
+        if (run)
+            positionStack.append(QPointF(currentX, currentY));
         break;
     case PopLocation:
-        if (!positionStack.isEmpty()) {
+        if (run && !positionStack.isEmpty()) {
             const QPointF point = positionStack.takeLast();
             currentX = point.x();
             currentY = point.y();
         }
         break;
     case Subshape:
-        ok = drawSubshape();
-        break;
+        return drawSubshape(run);
     case Displacement:
-        displaceOnce();
+        displaceOnce(run);
         break;
     case Displacements:
-        displaceMany();
+        displaceMany(run);
         break;
     case OctantArc: {
         quint8 radius = 0;
         qint8 spec = 0;
-        if (readU8(radius) && readI8(spec))
+        if (readU8(radius) && readI8(spec) && run)
             octantArc(0, 0, double(radius), spec);
         break;
     }
@@ -146,27 +149,29 @@ void ConversionJob::executeCommand(quint8 command, bool &ok)
         quint8 low = 0;
         qint8 spec = 0;
         if (readU8(startOffset) && readU8(endOffset) && readU8(high) && readU8(low)
-            && readI8(spec))
+            && readI8(spec) && run)
             octantArc(startOffset, endOffset, high * 256.0 + low, spec);
         break;
     }
     case BulgeArc:
         // A lone code 12 always takes its three operand bytes, also for the
         // pair 0,0, so the byte code stays aligned as the font was written.
-        if (!bulgeArc())
+        if (!bulgeArc(run))
             skipBytes(1);
         break;
     case BulgeArcs:
-        while (takeStep() && bulgeArc()) {
+        while (takeStep() && bulgeArc(run)) {
         }
         break;
     case VerticalOnly:
         skipNextCommand();
         break;
     default:
-        vectorStep(command);
+        if (run)
+            vectorStep(command);
         break;
     }
+    return true;
 }
 
 // The move shared by vector bytes and codes 8 and 9.
@@ -190,68 +195,68 @@ void ConversionJob::vectorStep(quint8 byte)
     moveBy(kDirectionX[direction] * scaleX * length, kDirectionY[direction] * scaleY * length);
 }
 
-void ConversionJob::displaceOnce()
+void ConversionJob::displaceOnce(bool run)
 {
     qint8 dx = 0;
     qint8 dy = 0;
-    if (readI8(dx) && readI8(dy))
+    if (readI8(dx) && readI8(dy) && run)
         moveBy(dx * scaleX, dy * scaleY);
 }
 
-void ConversionJob::displaceMany()
+// Code 9: the pair 0,0 ends the list (where code 8 moves by it).
+void ConversionJob::displaceMany(bool run)
 {
     qint8 dx = 0;
     qint8 dy = 0;
-    while (takeStep() && readI8(dx) && readI8(dy) && (dx != 0 || dy != 0))
-        moveBy(dx * scaleX, dy * scaleY);
+    while (takeStep() && readI8(dx) && readI8(dy) && (dx != 0 || dy != 0)) {
+        if (run)
+            moveBy(dx * scaleX, dy * scaleY);
+    }
 }
 
-bool ConversionJob::drawSubshape()
+// Code 7. Its operands depend on the font kind: a big font gives one byte,
+// or 0 and then the extended form (number, origin, width and height); a
+// unifont gives the number high byte first; other fonts one byte.
+bool ConversionJob::drawSubshape(bool run)
 {
-    quint16 number = 0;
+    quint8 high = 0;
+    quint8 low = 0;
     bool extended = false;
-    double savedScaleX = scaleX;
-    double savedScaleY = scaleY;
-    double savedX = currentX;
-    double savedY = currentY;
-
+    qint8 originX = 0;
+    qint8 originY = 0;
+    qint8 width = 0;
+    qint8 height = 0;
     if (fontKind & kBigfontKind) {
-        quint8 first = 0;
-        if (!readU8(first))
+        if (!readU8(low))
             return true;
-        number = first;
-        if (first == 0) {
-            // Extended form: number, origin, and width and height that
-            // replace the scales; all of it is undone when the subshape ends.
-            quint8 high = 0;
-            quint8 low = 0;
-            qint8 originX = 0;
-            qint8 originY = 0;
-            qint8 width = 0;
-            qint8 height = 0;
-            if (!readU8(high) || !readU8(low) || !readI8(originX) || !readI8(originY)
-                || !readI8(width) || !readI8(height))
-                return true;
-            number = quint16(high * 256 + low);
-            extended = true;
-            currentX += originX;
-            currentY += originY;
-            if (bigfontHeight != 0) {
-                scaleX = width / double(bigfontHeight);
-                scaleY = height / double(bigfontHeight);
-            }
-        }
+        extended = low == 0;
+        if (extended
+            && (!readU8(high) || !readU8(low) || !readI8(originX) || !readI8(originY)
+                || !readI8(width) || !readI8(height)))
+            return true;
     } else if (fontKind & kUnifontKind) {
-        quint8 high = 0;
-        quint8 low = 0;
         if (!readU8(high) || !readU8(low))
             return true;
-        number = quint16(high * 256 + low);
-    } else {
-        quint8 byte = 0;
-        if (!readU8(byte))
-            return true;
-        number = byte;
+    } else if (!readU8(low)) {
+        return true;
+    }
+    if (!run)
+        return true;
+
+    const quint16 number = quint16(high * 256 + low);
+    const double savedScaleX = scaleX;
+    const double savedScaleY = scaleY;
+    const double savedX = currentX;
+    const double savedY = currentY;
+    if (extended) {
+        // The origin moves the subshape and the width and height replace the
+        // scales; all of it is undone when the subshape ends.
+        currentX += originX;
+        currentY += originY;
+        if (bigfontHeight != 0) {
+            scaleX = width / double(bigfontHeight);
+            scaleY = height / double(bigfontHeight);
+        }
     }
 
     if (!shapeMap.contains(number))
@@ -268,20 +273,6 @@ bool ConversionJob::drawSubshape()
     return ok;
 }
 
-// Operand bytes of a code 7, by font kind.
-void ConversionJob::skipSubshapeOperands()
-{
-    quint8 byte = 0;
-    if (fontKind & kBigfontKind) {
-        if (readU8(byte) && byte == 0)
-            skipBytes(6);
-    } else if (fontKind & kUnifontKind) {
-        skipBytes(2);
-    } else {
-        skipBytes(1);
-    }
-}
-
 // Code 14: the next command is for vertical writing only, and glyphs are
 // always made for horizontal writing, so it is read past, not executed.
 void ConversionJob::skipNextCommand()
@@ -294,39 +285,5 @@ void ConversionJob::skipNextCommand()
         if (!takeStep() || !readU8(command))
             return;
     } while (command == VerticalOnly);
-
-    quint8 dx = 0;
-    quint8 dy = 0;
-    switch (command) {
-    case DivideLengths:
-    case MultiplyLengths:
-        skipBytes(1);
-        break;
-    case Subshape:
-        skipSubshapeOperands();
-        break;
-    case Displacement:
-    case OctantArc:
-        skipBytes(2);
-        break;
-    case Displacements:
-        while (takeStep() && readU8(dx) && readU8(dy) && (dx != 0 || dy != 0)) {
-        }
-        break;
-    case FractionalArc:
-        skipBytes(5);
-        break;
-    case BulgeArc:
-        skipBytes(3);
-        break;
-    case BulgeArcs:
-        if (readU8(dx) && readU8(dy) && (dx != 0 || dy != 0)) {
-            while (takeStep() && skipBytes(1) && readU8(dx) && readU8(dy)
-                   && (dx != 0 || dy != 0)) {
-            }
-        }
-        break;
-    default: // 0, 1, 2, 5, 6 and vector bytes have no operands
-        break;
-    }
+    executeCommand(command, false);
 }
