@@ -55,6 +55,7 @@ struct Report
     bool codePageChosen = false;
     QMap<quint16, QList<quint16>> missingSubshapes;
     QList<quint16> drawNothing;
+    QList<quint16> tooDeep;
     // Both
     int glyphCount = -1;
     QList<CodeRange> ranges;
@@ -115,28 +116,6 @@ void inspectFnt(Report &report, const QByteArray &bytes)
 // A big font's lead byte ranges, read again here since the job keeps only
 // the code page they point to. Table: 2 bytes, entry count, range count,
 // then pairs of 16-bit bounds, little-endian, right after the header.
-QList<CodeRange> escapeRangesOf(const QByteArray &shx, qint64 headerLength)
-{
-    QList<CodeRange> ranges;
-    const auto u16At = [&shx](qint64 pos, int &value) {
-        if (pos < 0 || pos > shx.size() - 2)
-            return false;
-        value = quint8(shx.at(pos)) | quint8(shx.at(pos + 1)) << 8;
-        return true;
-    };
-    int count = 0;
-    if (!u16At(headerLength + 4, count))
-        return ranges;
-    for (int i = 0; i < count; ++i) {
-        CodeRange range;
-        if (!u16At(headerLength + 6 + 4 * i, range.first)
-            || !u16At(headerLength + 8 + 4 * i, range.last))
-            break;
-        ranges.append(range);
-    }
-    return ranges;
-}
-
 void inspectShx(Report &report, const QByteArray &bytes, int chosenCodePage)
 {
     ConversionJob job;
@@ -162,12 +141,10 @@ void inspectShx(Report &report, const QByteArray &bytes, int chosenCodePage)
         report.codePageChosen = chosenCodePage >= 0;
     }
     report.missingSubshapes = job.missingSubshapes;
-    // The kind was found, so the header scan succeeds again; it leaves the
-    // header length in `cursor`.
-    job.detectFontKind();
-    report.header = bytes.left(job.cursor);
-    if (job.fontKind & ConversionJob::kBigfontKind)
-        report.escapeRanges = escapeRangesOf(bytes, job.cursor);
+    report.tooDeep = job.tooDeepGlyphs;
+    report.header = bytes.left(job.shxHeaderSize);
+    for (qsizetype i = 0; i + 1 < job.escapeRanges.size(); i += 2)
+        report.escapeRanges.append(CodeRange{job.escapeRanges.at(i), job.escapeRanges.at(i + 1)});
 
     fnt::FntReader reader;
     const bool valid = reader.read(job.fntBytes);
@@ -280,12 +257,16 @@ void printText(const Report &report, QTextStream &out, QTextStream &err)
         }
         out << "  missing subshapes: " << listed(items) << "\n";
     }
-    if (!report.drawNothing.isEmpty()) {
+    const auto listCodes = [&out](const char *label, const QList<quint16> &codes) {
+        if (codes.isEmpty())
+            return;
         QStringList items;
-        for (quint16 code : report.drawNothing)
+        for (quint16 code : codes)
             items.append(formatCode(code));
-        out << "  draw nothing: " << listed(items) << "\n";
-    }
+        out << label << listed(items) << "\n";
+    };
+    listCodes("  draw nothing: ", report.drawNothing);
+    listCodes("  nested too deeply: ", report.tooDeep);
     for (const fnt::FntViolation &problem : report.problems)
         out << "  byte " << problem.position << ": " << problem.message << "\n";
     if (report.outcome == Report::Valid) {
@@ -363,6 +344,10 @@ QJsonObject toJson(const Report &report)
         for (quint16 code : report.drawNothing)
             empty.append(code);
         object.insert(QStringLiteral("drawNothing"), empty);
+        QJsonArray deep;
+        for (quint16 code : report.tooDeep)
+            deep.append(code);
+        object.insert(QStringLiteral("nestedTooDeeply"), deep);
     }
     return object;
 }

@@ -57,7 +57,7 @@ QHash<quint16, QString> shapeNames(ConversionJob &job)
     for (auto it = job.shapeMap.cbegin(); it != job.shapeMap.cend(); ++it) {
         if (it.key() == 0)
             continue;
-        const QByteArray tail = job.shxBytes.mid(it.value(), kMaxNameBytes);
+        const QByteArray tail = job.loadedShx().mid(it.value(), kMaxNameBytes);
         const qsizetype end = tail.indexOf('\0');
         if (end <= 0)
             continue;

@@ -141,7 +141,10 @@ void ConversionJob::drawGlyph(quint16 shape, double shift)
     }
     const qint64 granted = qMin(kMaxStepsPerGlyph, fontStepsLeft);
     glyphStepsLeft = granted;
-    interpretShape(shape);
+    // A glyph stops early at a subshape that is missing (noted where it is
+    // called) or nested too deeply.
+    if (!interpretShape(shape) && !missingSubshapes.contains(shape))
+        tooDeepGlyphs.append(shape);
     const qint64 used = granted - glyphStepsLeft;
     fontStepsLeft -= used;
     glyphSteps.insert(shape, used);

@@ -27,6 +27,8 @@ void ConversionJob::reset()
     cursor = 0;
     shxData = nullptr;
     shxBytes.clear();
+    shxHeaderSize = 0;
+    escapeRanges.clear();
     fntBytes.clear();
 
     shapeMap = {};
@@ -41,6 +43,7 @@ void ConversionJob::reset()
     decoder.setCodePage(0);
     failure = {};
     missingSubshapes.clear();
+    tooDeepGlyphs.clear();
     glyphInProgress = 0;
 }
 
@@ -88,10 +91,10 @@ ConversionOutcome ConversionJob::convert()
         failWrite(QStringLiteral("no output file named"));
         return ConversionOutcome::WriteFailed;
     }
-    if (!buildAndWriteFnt(fntPath)) {
-        failWrite(QStringLiteral("the file could not be written"));
-        return failure.outcome; // a font too large to build is a read failure
-    }
+    // Every way building or writing can fail records its reason; a font
+    // too large to build is a read failure.
+    if (!buildAndWriteFnt(fntPath))
+        return failure.outcome;
     return ConversionOutcome::Converted;
 }
 
@@ -103,10 +106,8 @@ ConversionOutcome ConversionJob::convertBytes(const QByteArray &shx, const QStri
         failRead(QStringLiteral("not a font this program can read"));
         return ConversionOutcome::ReadFailed;
     }
-    if (!buildFnt()) {
-        failWrite(QStringLiteral("the FNT image could not be built"));
+    if (!buildFnt())
         return failure.outcome;
-    }
     return ConversionOutcome::Converted;
 }
 

@@ -44,14 +44,22 @@ public:
     // `name` stands for the input file's base name.
     ConversionOutcome convertBytes(const QByteArray &shx, const QString &name);
 
-    // SHX loading and the table readers.
+    // Loads an SHX file, or bytes held in memory, and reads its tables
+    // without building anything: shapeMap, fontKind, above and the code page
+    // are known afterwards.
     bool loadShx(const QString &path);
     bool loadShxBytes(const QByteArray &bytes);
+    // The FNT code a shape number gets, once a font is loaded.
+    quint16 mapCharCode(quint16 code);
+    // The SHX file as loaded.
+    const QByteArray &loadedShx() const { return shxBytes; }
+
+private:
+    // Steps of the conversion, each in the source file of its concern.
     int detectFontKind();
     bool readShapeTable();
     bool readBigfontTable();
 
-    // Shape interpretation.
     bool interpretShape(quint16 number);
     bool drawSubshape(bool run = true);
     void displaceOnce(bool run = true);
@@ -62,26 +70,29 @@ public:
     bool bulgeArc(bool run = true);
     void addArc(double centerX, double centerY, double start, double end, double radius);
 
-    // Glyph geometry store.
     QPointF toFntPoint(const QPointF &point);
     void flushPendingPoints();
     void resetGlyph();
 
-    // FNT output.
     void buildFntHeader();
     void buildFntGlyphs();
-    quint16 mapCharCode(quint16 code);
     bool buildFnt();
     bool buildAndWriteFnt(const QString &path);
     bool writeFntFile(const QString &path);
 
     // ---- fields, in this order ------------------------------------------
+    // The creator sets the paths and the code page choice; the results of
+    // loading and building are public to read. The interpreter's and the
+    // geometry store's scratch state is private.
+public:
     QString shxPath;                     // input SHX path
     QString fntPath;                     // output FNT path
     QMap<quint16, qint32> shapeMap;      // shape number -> definition position in shxBytes
     QList<quint16> codeList;             // character codes of all shapes, ascending
+private:
     QByteArray shxBytes;                 // the whole SHX file
-    const quint8 *shxData = nullptr;     // first byte of shxBytes once loaded
+    const quint8 *shxData = nullptr;     // first byte of shxBytes, set where it is loaded
+public:
     QByteArray fntBytes;                 // the FNT image being built
     QString fontName;                    // base name of the SHX file
     qint32 orientationFlags = 0;         // bit value 2: vertical writing (never set)
@@ -94,10 +105,13 @@ public:
     qint32 fntHeight = fnt::kHeight;     // FNT units per `above`, vertically
     qint32 fntBaseline = fnt::kBaseline; // FNT y of the shape baseline
     qint32 fntWidth = fnt::kWidth;       // FNT units per `above`, horizontally
+private:
     quint32 cursor = 0;                  // read position in shxBytes
     qint32 subshapeDepth = 0;            // interpretShape calls running
+public:
     bool useCodePage = false;            // the dialog's code page box was checked
     qint32 codePageIndex = 0;            // the chosen code page item (CodePage order)
+private:
     qint32 minX = -256;                  // least x of the glyph (-256 with maxX: empty)
     qint32 maxX = -256;                  // greatest x of the glyph
     qint32 minY = 0;                     // least y over all glyphs so far
@@ -114,6 +128,25 @@ public:
     QList<GlyphLine> lines;
     QList<GlyphPolyline> polylines;
     QList<GlyphArc> arcs;
+
+public:
+    // ---- results beyond the fields above --------------------------------
+    // Length of the SHX header text, up to and including its end mark.
+    quint32 shxHeaderSize = 0;
+    // A big font's escape ranges as the file gives them: first, last, ...
+    QList<quint16> escapeRanges;
+    // What a person should look at even though the conversion succeeds:
+    // glyph -> the subshape numbers it calls that the font does not have.
+    QMap<quint16, QList<quint16>> missingSubshapes;
+    // Glyphs cut short because their subshapes nest more than four levels
+    // deep, in shape number order.
+    QList<quint16> tooDeepGlyphs;
+    // The first thing that went wrong in this conversion; reset() clears it.
+    ConversionFailure failure;
+
+private:
+    // Tests look at the scratch state through this one class.
+    friend struct ConversionJobProbe;
 
     // ---- implementation state beyond the fields above -------------------
     // Subshapes multiply work: four levels of a 64 KiB definition calling
@@ -138,20 +171,14 @@ public:
     QHash<quint16, qint64> glyphSteps;   // steps each glyph's first run took
     CodePageDecoder decoder;             // one per conversion, for mapCharCode
 
-    // What a person should look at even though the conversion succeeds:
-    // glyph -> the subshape numbers it calls that the font does not have.
-    QMap<quint16, QList<quint16>> missingSubshapes;
     quint16 glyphInProgress = 0;         // the glyph drawGlyph is running
     void noteMissingSubshape(quint16 number);
 
-    // The first thing that went wrong in this conversion; reset() clears it.
-    ConversionFailure failure;
     // Record a failure (only the first one counts) and return false, so a
     // reader can say `return failRead(...)` where it finds the fault.
     bool failRead(const QString &reason, qint64 position = -1);
     bool failWrite(const QString &reason, qint64 position = -1);
 
-private:
     // Bounds-checked reads of shxBytes at `cursor`. Each returns false, and
     // leaves `cursor` at the end of the data, when the value is not all there.
     // The short ones are defined below, inline: the interpreter reads every

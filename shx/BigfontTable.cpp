@@ -11,8 +11,8 @@ constexpr quint32 kBigfontSkipped = 2;
 constexpr quint8 kDefaultHeight = 8;
 
 // The code page that a font's escape ranges (lead byte ranges) point to.
-// Bounds are read as signed 16-bit numbers.
-CodePage detectCodePage(const QList<qint16> &escapeRanges)
+// Bounds are compared as signed 16-bit numbers.
+CodePage detectCodePage(const QList<quint16> &escapeRanges)
 {
     if (escapeRanges.isEmpty())
         return CodePage::None;
@@ -20,8 +20,8 @@ CodePage detectCodePage(const QList<qint16> &escapeRanges)
     bool contains80 = false;
     bool boundInA1toDF = false;
     for (qsizetype i = 0; i + 1 < escapeRanges.size(); i += 2) {
-        const qint16 first = escapeRanges.at(i);
-        const qint16 last = escapeRanges.at(i + 1);
+        const qint16 first = qint16(escapeRanges.at(i));
+        const qint16 last = qint16(escapeRanges.at(i + 1));
         containsC9 = containsC9 || (first <= 0xC9 && 0xC9 <= last);
         contains80 = contains80 || (first <= 0x80 && 0x80 <= last);
         boundInA1toDF = boundInA1toDF || (first >= 0xA1 && first <= 0xDF)
@@ -45,7 +45,6 @@ bool ConversionJob::readBigfontTable()
                                      QStringLiteral("its head"), head, size),
                         head);
 
-    QList<qint16> escapeRanges;
     escapeRanges.reserve(2 * escapeCount);
     for (int i = 0; i < escapeCount; ++i) {
         const quint32 at = cursor;
@@ -56,7 +55,7 @@ bool ConversionJob::readBigfontTable()
                                          QStringLiteral("range %1").arg(shx::grouped(i)), at,
                                          size),
                             at);
-        escapeRanges << qint16(first) << qint16(last);
+        escapeRanges << first << last;
     }
 
     codePageKind = qint32(useCodePage ? codePageFromIndex(codePageIndex)

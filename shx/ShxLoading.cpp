@@ -33,13 +33,13 @@ bool ConversionJob::loadShx(const QString &path)
 bool ConversionJob::loadShxBytes(const QByteArray &bytes)
 {
     shxBytes = bytes;
+    shxData = reinterpret_cast<const quint8 *>(shxBytes.constData());
     if (shxBytes.isEmpty())
         return failRead(QStringLiteral("the file is empty"), 0);
     // Positions in an SHX file are 32-bit; nothing larger is one.
     if (shxBytes.size() > std::numeric_limits<qint32>::max())
         return failRead(QStringLiteral("the file has %1 bytes, more than 32-bit positions reach")
                             .arg(shx::grouped(shxBytes.size())));
-    shxData = reinterpret_cast<const quint8 *>(shxBytes.constData());
     if (detectFontKind() == qint32(FontKind::Unrecognised))
         return false;
     if (isBigfont(fontKind))
@@ -74,6 +74,7 @@ int ConversionJob::detectFontKind()
         }
     }
 
+    shxHeaderSize = cursor;
     const QByteArray header = shxBytes.left(int(cursor));
     for (const FontKindMark &mark : kFontKindMarks) {
         if (header.contains(mark.text)) {

@@ -3,6 +3,7 @@
 // the geometry of each arc, not from the converter's own formulas. FNT units
 // are made equal to shape units (above 128, baseline 0), so expected points
 // read straight off the byte code.
+#include "JobProbe.h"
 #include "ShxBuilder.h"
 #include "fnt/FntReader.h"
 #include "job/ConversionJob.h"
@@ -14,6 +15,7 @@
 
 using namespace shxtest;
 using S = ShapeCode;
+using Probe = ConversionJobProbe;
 
 namespace {
 
@@ -31,8 +33,7 @@ bool draw(ConversionJob &job, const QByteArray &font)
         return false;
     job.above = 128;
     job.fntBaseline = 0;
-    job.resetGlyph();
-    return job.interpretShape(1);
+    return Probe::drawShape(job, 1);
 }
 
 QString point(double x, double y)
@@ -50,21 +51,21 @@ void checkGeometry()
     ConversionJob job;
     QStringList parts;
     const bool ran = draw(job, font);
-    for (const GlyphLine &l : job.lines)
+    for (const GlyphLine &l : Probe::lines(job))
         parts << "L " + point(l.x1, l.y1) + ' ' + point(l.x2, l.y2);
-    for (const GlyphPolyline &polyline : job.polylines) {
+    for (const GlyphPolyline &polyline : Probe::polylines(job)) {
         QStringList points;
         for (const QPointF &p : polyline.points)
             points << point(p.x(), p.y());
         parts << "P " + points.join(' ');
     }
-    for (const GlyphArc &a : job.arcs)
+    for (const GlyphArc &a : Probe::arcs(job))
         parts << QStringLiteral("A %1 %2 %3").arg(point(a.centerX, a.centerY)).arg(a.radius)
                      .arg(point(a.startAngle, a.endAngle).replace(',', ".."));
     if (!ran)
         parts << "stopped";
     QCOMPARE(parts.join("; "), geometry);
-    QCOMPARE(job.subshapeDepth, 0);
+    QCOMPARE(Probe::subshapeDepth(job), 0);
 }
 
 void columns()
@@ -143,32 +144,29 @@ private slots:
         for (auto it = ref.shapeMap.keyBegin(); it != ref.shapeMap.keyEnd(); ++it) {
             if (*it == 0)
                 continue;
-            ref.resetGlyph();
-            ref.interpretShape(*it);
-            if (ref.minX < 0 && ref.minX != ConversionJob::kEmptyExtent) {
-                const double shift = -double(ref.minX);
-                ref.resetGlyph();
-                ref.xShift = shift;
-                ref.interpretShape(*it);
-            }
+            Probe::drawShape(ref, *it);
+            if (Probe::minX(ref) < 0 && Probe::minX(ref) != ConversionJob::kEmptyExtent)
+                Probe::drawShape(ref, *it, -double(Probe::minX(ref)));
+            const qint32 minX = Probe::minX(ref);
+            const qint32 maxX = Probe::maxX(ref);
             // The lists hold y above the baseline; the record adds it.
             const double baseline = ref.fntBaseline;
             QStringList expected;
-            expected << QString::number(qint16(ref.maxX == ConversionJob::kEmptyExtent
+            expected << QString::number(qint16(maxX == ConversionJob::kEmptyExtent
                                                    ? 128
-                                                   : qMax<qint64>(1, qint64(ref.maxX) - ref.minX)));
-            for (const GlyphLine &l : ref.lines)
+                                                   : qMax<qint64>(1, qint64(maxX) - minX)));
+            for (const GlyphLine &l : Probe::lines(ref))
                 expected << QStringLiteral("L %1 %2 %3 %4").arg(truncToInt(l.x1))
                                 .arg(truncToInt(l.y1 + baseline)).arg(truncToInt(l.x2))
                                 .arg(truncToInt(l.y2 + baseline));
-            for (const GlyphPolyline &polyline : ref.polylines) {
+            for (const GlyphPolyline &polyline : Probe::polylines(ref)) {
                 QString text = QStringLiteral("P");
                 for (const QPointF &p : polyline.points)
                     text += QStringLiteral(" %1,%2").arg(truncToInt(p.x()))
                                 .arg(truncToInt(p.y() + baseline));
                 expected << text;
             }
-            for (const GlyphArc &a : ref.arcs)
+            for (const GlyphArc &a : Probe::arcs(ref))
                 expected << QStringLiteral("A %1 %2 %3").arg(truncToInt(a.centerX))
                                 .arg(truncToInt(a.centerY + baseline)).arg(a.radius);
 
@@ -285,6 +283,20 @@ private slots:
             "A -2.828427,-1.414214 4 45..135");
     }
 
+    // A conversion names each glyph cut short, by its cause, once.
+    void stoppedGlyphsAreNamed()
+    {
+        QList<Entry> entries{{1, definition("", S().vector(1, 0).subshape(9))}};
+        for (quint8 k = 2; k <= 5; ++k) // 2 nests five levels deep, 3 only four
+            entries << Entry{k, definition("", S().vector(1, 0).subshape(quint8(k + 1)))};
+        entries << Entry{6, definition("", S().vector(1, 4))};
+        ConversionJob job;
+        QCOMPARE(job.convertBytes(shapeFont(8, entries), QStringLiteral("t")),
+                 ConversionOutcome::Converted);
+        QCOMPARE(job.missingSubshapes, (QMap<quint16, QList<quint16>>{{1, {9}}}));
+        QCOMPARE(job.tooDeepGlyphs, QList<quint16>{2});
+    }
+
     // The shape is the last bytes of the file, cut where the row says: it
     // ends there as if its end byte had been read.
     void truncatedCode() { checkGeometry(); }
@@ -355,15 +367,17 @@ private slots:
         const double from = arc[3] ? arc[2] : arc[1], to = arc[3] ? arc[1] : arc[2];
         ConversionJob job;
         QVERIFY(draw(job, font));
-        QCOMPARE(job.arcs.size() + job.lines.size() + job.polylines.size(), 1);
-        const GlyphArc &drawn = job.arcs.at(0);
+        QCOMPARE(Probe::lines(job).size() + Probe::polylines(job).size(), 0);
+        QCOMPARE(Probe::arcs(job).size(), 1);
+        const GlyphArc &drawn = Probe::arcs(job).at(0);
         QCOMPARE(point(drawn.centerX, drawn.centerY), point(cx, cy));
         QCOMPARE(drawn.radius, qint32(r + 1e-9));
         // The angles are stored as single floats.
         QVERIFY2(std::abs(drawn.startAngle - from) < 1e-3
                      && std::abs(drawn.endAngle - (to <= from ? to + 360 : to)) < 1e-3,
                  qPrintable(point(drawn.startAngle, drawn.endAngle)));
-        QCOMPARE(point(job.currentX, job.currentY), point(cx + r * cos(b), cy + r * sin(b)));
+        const QPointF end = Probe::currentPoint(job);
+        QCOMPARE(point(end.x(), end.y()), point(cx + r * cos(b), cy + r * sin(b)));
     }
 };
 
