@@ -4,6 +4,7 @@
 //
 //     varnel-bench [--repeat N] [--cli PATH] [--samples DIR] [--keep DIR]
 #include "ShxBuilder.h"
+#include "TestFiles.h"
 #include "job/ConversionJob.h"
 
 #include <QCommandLineParser>
@@ -135,18 +136,6 @@ QByteArray batchFont(int n)
     default:
         return bigFont(glyphs * 2);
     }
-}
-
-bool writeFile(const QString &path, const QByteArray &bytes)
-{
-    QFile file(path);
-    return file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size();
-}
-
-QByteArray readFile(const QString &path)
-{
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
 }
 
 QByteArray convertInMemory(const QByteArray &shx, int *glyphs = nullptr)

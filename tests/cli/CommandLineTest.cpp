@@ -1,5 +1,6 @@
 // varnel-cli as users run it, and the FNT reader behind its inspect command.
 #include "ShxBuilder.h"
+#include "TestFiles.h"
 #include "fnt/FntReader.h"
 #include "job/ConversionJob.h"
 
@@ -7,13 +8,14 @@
 
 using namespace shxtest;
 
-struct Run { int exitCode = -1; QString out, err; };
-
 QByteArray lineFont() { return shapeFont(8, {{65, definition("L", ShapeCode().vector(8, 0))}}); }
 
-class CommandLineTest : public QObject
+class CommandLineTest : public QObject, TestFolder
 {
     Q_OBJECT
+
+public:
+    CommandLineTest() : TestFolder(QStringLiteral(VARNEL_CLI_PATH)) {}
 
 private slots:
     void init();
@@ -26,47 +28,11 @@ private slots:
     void collidingOutputsConvertNeither();
     void sheetOfALiftedLine();
 
-private:
-    QScopedPointer<QTemporaryDir> m_dir;
-    QString path(const QString &name) const { return m_dir->filePath(name); }
-    QByteArray read(const QString &name) const
-    {
-        QFile file(path(name));
-        return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
-    }
-    bool write(const QString &name, const QByteArray &bytes) const
-    {
-        QDir().mkpath(QFileInfo(path(name)).path());
-        QFile file(path(name));
-        return file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size();
-    }
-    Run run(const QStringList &arguments) const
-    {
-        QProcess process;
-        process.setWorkingDirectory(m_dir->path());
-        process.start(QStringLiteral(VARNEL_CLI_PATH), arguments);
-        if (!process.waitForFinished(60000)) {
-            process.kill();
-            process.waitForFinished(5000);
-        }
-        return {process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1,
-                consoleText(process.readAllStandardOutput()),
-                consoleText(process.readAllStandardError())};
-    }
-    // Lines end in CRLF on a Windows console, as there they should.
-    static QString consoleText(const QByteArray &bytes)
-    {
-        QString text = QString::fromLocal8Bit(bytes);
-#ifdef Q_OS_WIN
-        text.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
-#endif
-        return text;
-    }
 };
 
 void CommandLineTest::init()
 {
-    m_dir.reset(new QTemporaryDir);
+    QVERIFY(reset());
     QVERIFY(write("good.shx", lineFont()));
     QVERIFY(write("broken.shx", "not a font at all"));
 }

@@ -2,6 +2,7 @@
 // and prints, and what it must leave alone.
 #include "HostileFonts.h"
 #include "ShxBuilder.h"
+#include "TestFiles.h"
 
 #include <QtTest>
 
@@ -16,12 +17,6 @@ using namespace shxtest;
 
 namespace {
 
-struct Run
-{
-    int exitCode = -1; // -1: crashed, -2: did not end in time
-    QString out, err;
-};
-
 [[maybe_unused]] QByteArray lineFont(int length = 8) // the Windows build skips its users
 {
     return shapeFont(8, {{65, definition("L", ShapeCode().vector(length, 0))}});
@@ -29,7 +24,7 @@ struct Run
 
 } // namespace
 
-class ConvertTest : public QObject
+class ConvertTest : public QObject, TestFolder
 {
     Q_OBJECT
 
@@ -50,60 +45,21 @@ private slots:
     void interruptedBatchCleansUpAndSummarises();
 
 private:
-    QScopedPointer<QTemporaryDir> m_dir;
-    QString path(const QString &name) const { return m_dir->filePath(name); }
-    QByteArray read(const QString &name) const
+    // Names use the system's separator; the expected texts use '/'.
+    Run run(const QStringList &arguments, int timeoutMs = 60000) const
     {
-        QFile file(path(name));
-        return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
-    }
-    bool write(const QString &name, const QByteArray &bytes) const
-    {
-        QDir().mkpath(QFileInfo(path(name)).path());
-        QFile file(path(name));
-        return file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size();
-    }
-    // Every entry below the folder (links, FIFOs and folders too), sorted.
-    QStringList files() const
-    {
-        QStringList names;
-        QDirIterator it(m_dir->path(), QDir::AllEntries | QDir::System | QDir::Hidden
-                                           | QDir::NoDotAndDotDot,
-                        QDirIterator::Subdirectories);
-        while (it.hasNext())
-            names << QDir(m_dir->path()).relativeFilePath(it.next());
-        names.sort();
-        return names;
-    }
-    Run run(const QStringList &arguments, const QString &program = QStringLiteral(VARNEL_CLI_PATH),
-            int timeoutMs = 60000) const
-    {
-        QProcess process;
-        process.setWorkingDirectory(m_dir->path());
-        process.start(program, arguments);
-        if (!process.waitForFinished(timeoutMs)) {
-            process.kill();
-            process.waitForFinished(5000);
-            return {-2, {}, {}};
-        }
-        // Lines end in CRLF on a Windows console and names use its own
-        // separator, as there they should; the expected texts use '/'.
-        const auto text = [](const QByteArray &bytes) {
-            QString text = QString::fromLocal8Bit(bytes);
+        Run result = runProgram(QStringLiteral(VARNEL_CLI_PATH), arguments, path(), timeoutMs);
 #ifdef Q_OS_WIN
-            text.replace(QStringLiteral("\r\n"), QStringLiteral("\n")).replace(QLatin1Char('\\'), QLatin1Char('/'));
+        result.out.replace(QLatin1Char('\\'), QLatin1Char('/'));
+        result.err.replace(QLatin1Char('\\'), QLatin1Char('/'));
 #endif
-            return text;
-        };
-        return {process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1,
-                text(process.readAllStandardOutput()), text(process.readAllStandardError())};
+        return result;
     }
 };
 
 void ConvertTest::init()
 {
-    m_dir.reset(new QTemporaryDir);
-    QVERIFY(m_dir->isValid());
+    QVERIFY(reset());
 }
 
 void ConvertTest::destinations_data()
@@ -143,13 +99,13 @@ void ConvertTest::destinations()
     QVERIFY(write("in/a.shx", lineFont(2)));
     QVERIFY(write("in/sub/a.shx", lineFont(3)));
     QVERIFY(write("in/sub/b.shx", lineFont(4)));
-    const QStringList before = files();
+    const QStringList before = entries();
 
     const Run result = run(arguments.split(QLatin1Char(' ')));
     QVERIFY2(result.exitCode == exitCode, qPrintable(result.out + result.err));
     QStringList expected = before + added;
     expected.sort();
-    QCOMPARE(files(), expected);
+    QCOMPARE(entries(), expected);
     if (exitCode == 1)
         QVERIFY2(result.err.contains("in/a.shx: would be written to out/a.fnt, as would in/sub/a.shx"),
                  qPrintable(result.err));
@@ -390,9 +346,9 @@ void ConvertTest::specialFilesInAFolderAreListed()
     const int fd = ::open(badName.constData(), O_CREAT | O_WRONLY, 0600);
     QVERIFY(fd >= 0);
     ::close(fd);
-    const QStringList before = files();
+    const QStringList before = entries();
 
-    const Run result = run({"in"}, QStringLiteral(VARNEL_CLI_PATH), 20000);
+    const Run result = run({"in"}, 20000);
     QCOMPARE(result.exitCode, 1); // and above all not -2: the FIFO did not block
     QCOMPARE(result.out, QStringLiteral("Converted 2 of 7 SHX fonts (5 failed).\n"));
     for (const char *expected : {"in/bad\\xff.shx: the name is not valid text",
@@ -404,7 +360,7 @@ void ConvertTest::specialFilesInAFolderAreListed()
     QStringList after = before;
     after << "in/a.fnt" << "in/b.fnt";
     after.sort();
-    QCOMPARE(files(), after);
+    QCOMPARE(entries(), after);
     QVERIFY(!result.err.contains("same-as-a"));
     ::unlink(badName.constData()); // QTemporaryDir cannot name it to remove it
 #endif
@@ -439,17 +395,17 @@ void ConvertTest::refusedThreadsAreFewerThreads()
     // the program as nobody, who owns next to no processes.
     QStringList wrapper;
     if (::geteuid() == 0) {
-        QVERIFY(QFile::setPermissions(m_dir->path(), QFileDevice::ReadOther | QFileDevice::WriteOther
+        QVERIFY(QFile::setPermissions(path(), QFileDevice::ReadOther | QFileDevice::WriteOther
                                                          | QFileDevice::ExeOther | QFileDevice::ReadOwner
                                                          | QFileDevice::WriteOwner | QFileDevice::ExeOwner));
-        QVERIFY(QFile::setPermissions(path("in"), QFile::permissions(m_dir->path())));
+        QVERIFY(QFile::setPermissions(path("in"), QFile::permissions(path())));
         wrapper << "--reuid=65534" << "--regid=65534" << "--clear-groups" << "prlimit";
     }
     wrapper << "--nproc=2" << VARNEL_CLI_PATH << "-j" << "1000" << "in";
     const QString program = ::geteuid() == 0 ? QStringLiteral("setpriv") : QStringLiteral("prlimit");
     if (QStandardPaths::findExecutable(program).isEmpty())
         QSKIP("needs setpriv and prlimit");
-    const Run result = run(wrapper, program);
+    const Run result = runProgram(program, wrapper, path());
     QCOMPARE(result.exitCode, 0);
     QCOMPARE(result.out, QStringLiteral("Converted 20 of 20 SHX fonts.\n"));
 #endif
@@ -470,11 +426,11 @@ void ConvertTest::interruptedBatchCleansUpAndSummarises()
     QVERIFY(!slow.isEmpty());
     for (int n = 0; n < 40; ++n)
         QVERIFY(write(QStringLiteral("in/slow%1.shx").arg(n, 2, 10, QLatin1Char('0')), slow));
-    const QStringList before = files();
+    const QStringList before = entries();
 
     for (const int signal : {SIGTERM, SIGINT}) {
         QProcess process;
-        process.setWorkingDirectory(m_dir->path());
+        process.setWorkingDirectory(path());
         process.start(QStringLiteral(VARNEL_CLI_PATH), {"--verbose", "-j", "2", "-o", "out", "in"});
         // The first font's line: the batch is under way, with conversions running.
         QVERIFY(process.waitForReadyRead(30000));
@@ -486,7 +442,7 @@ void ConvertTest::interruptedBatchCleansUpAndSummarises()
         QVERIFY2(QRegularExpression("\nConverted \\d+ of 40 SHX fonts \\(.*\\d+ not started\\)").match(out).hasMatch(),
                  qPrintable(out));
         // Only finished FNT files were added: no temporary file is left.
-        QStringList added = files();
+        QStringList added = entries();
         for (const QString &name : before)
             added.removeOne(name);
         for (const QString &name : std::as_const(added))

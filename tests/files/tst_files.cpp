@@ -2,12 +2,12 @@
 // input, never through a link it should not follow, the old file's mode and
 // owner kept, and no temporary file after a failure or an interruption.
 #include "ShxBuilder.h"
+#include "TestFiles.h"
 #include "io/SafeWrite.h"
 #include "io/TemporaryFiles.h"
 #include "job/ConversionJob.h"
 
 #include <QDir>
-#include <QProcess>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -29,23 +29,6 @@ constexpr gid_t kNogroup = 65534;
 QByteArray smallFont()
 {
     return shapeFont(12, {{65, definition("A", ShapeCode().vector(4, 2).vector(4, 0))}});
-}
-
-bool writeFile(const QString &path, const QByteArray &bytes)
-{
-    QFile file(path);
-    return file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size();
-}
-
-QByteArray readFile(const QString &path)
-{
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
-}
-
-QStringList entriesOf(const QString &dir)
-{
-    return QDir(dir).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot, QDir::Name);
 }
 
 struct stat statOf(const QString &path)
@@ -77,17 +60,11 @@ QString convert(const QString &shx, const QString &fnt)
                                                          : job.failure.reason;
 }
 
-// This program run again as a child: "--child MODE DIR". Returns the exit
-// code and its output, -1 when it did not exit normally in time.
-int runChild(const QStringList &arguments, QByteArray *out = nullptr)
+// This program run again as a child: "--child MODE ...".
+Run runChild(const QStringList &arguments)
 {
-    QProcess child;
-    child.start(QCoreApplication::applicationFilePath(), QStringList{"--child"} + arguments);
-    if (!child.waitForFinished(30000) || child.exitStatus() != QProcess::NormalExit)
-        return -1;
-    if (out)
-        *out = child.readAllStandardOutput();
-    return child.exitCode();
+    return runProgram(QCoreApplication::applicationFilePath(), QStringList{"--child"} + arguments,
+                      QDir::currentPath(), 30000);
 }
 
 extern "C" void noteInterrupt(int)
@@ -204,7 +181,7 @@ private slots:
             else if (to == "pipe")
                 QVERIFY(::mkfifo(QFile::encodeName(output).constData(), 0600) == 0);
         }
-        const QStringList entries = entriesOf(dir.path());
+        const QStringList entries = entriesBelow(dir.path());
         if (setup == "write-protect")
             QVERIFY(QFile::setPermissions(dir.path(), QFileDevice::ReadOwner | QFileDevice::ExeOwner));
 
@@ -212,7 +189,7 @@ private slots:
         QFile::setPermissions(dir.path(), QFileDevice::ReadOwner | QFileDevice::WriteOwner
                                               | QFileDevice::ExeOwner);
         QCOMPARE(got, reason);
-        QCOMPARE(entriesOf(dir.path()), entries);
+        QCOMPARE(entriesBelow(dir.path()), entries);
         QCOMPARE(readFile(shx), smallFont());
         QCOMPARE(readFile(dir.filePath("secret.conf")), kOldContent);
         QVERIFY(!QFileInfo::exists(dir.filePath("new.conf")));
@@ -238,7 +215,7 @@ private slots:
         QCOMPARE(readFile(dir.filePath("fonts/new.fnt")), reference.fntBytes);
         QVERIFY(QFileInfo(dir.filePath("a.fnt")).isSymLink());
         QVERIFY(QFileInfo(dir.filePath("b.fnt")).isSymLink());
-        QCOMPARE(entriesOf(dir.filePath("fonts")), QStringList({"Existing.FNT", "new.fnt"}));
+        QCOMPARE(entriesBelow(dir.filePath("fonts")), QStringList({"Existing.FNT", "new.fnt"}));
     }
 
     void sharedFolderLinks_data()
@@ -275,7 +252,7 @@ private slots:
 
         QCOMPARE(convert(shx, link), reason);
         QCOMPARE(readFile(victim) == kOldContent, reason != "converted");
-        QCOMPARE(entriesOf(shared), QStringList({"font.fnt"}));
+        QCOMPARE(entriesBelow(shared), QStringList({"font.fnt"}));
     }
 
     void replacedFileKeepsModeAndOwner_data()
@@ -315,7 +292,7 @@ private slots:
         const QString fresh = dir.filePath("fresh.fnt");
         QCOMPARE(convert(shx, fresh), QString("converted"));
         QCOMPARE(int(statOf(fresh).st_mode & 07777), int(0666 & ~currentUmask()));
-        QCOMPARE(entriesOf(dir.path()), QStringList({"font.fnt", "font.shx", "fresh.fnt"}));
+        QCOMPARE(entriesBelow(dir.path()), QStringList({"font.fnt", "font.shx", "fresh.fnt"}));
     }
 
     // The temporary name is short: a target whose name is near the limit
@@ -328,7 +305,7 @@ private slots:
         QVERIFY(writeFile(shx, smallFont()));
         for (int round = 0; round < 3; ++round)
             QCOMPARE(convert(shx, fnt), QString("converted"));
-        QCOMPARE(entriesOf(dir.path()).size(), 2);
+        QCOMPARE(entriesBelow(dir.path()).size(), 2);
     }
 
     void fullDiskKeepsOldFile_data()
@@ -351,11 +328,11 @@ private slots:
         if (limit < 0)
             limit = reference.fntBytes.size() - 1;
 
-        QByteArray out;
-        QCOMPARE(runChild({"limited", QString::number(limit), shx, fnt}, &out), 0);
-        QCOMPARE(out, QByteArray("file too large"));
+        const Run child = runChild({"limited", QString::number(limit), shx, fnt});
+        QCOMPARE(child.exitCode, 0);
+        QCOMPARE(child.out, QStringLiteral("file too large"));
         QCOMPARE(readFile(fnt), old);
-        QCOMPARE(entriesOf(dir.path()), QStringList({"font.fnt", "font.shx"}));
+        QCOMPARE(entriesBelow(dir.path()), QStringList({"font.fnt", "font.shx"}));
     }
 
     // The handler removes the temporary file whether it ends the process
@@ -364,14 +341,14 @@ private slots:
     void interruptRemovesTemporaryFiles()
     {
         QTemporaryDir dir;
-        QCOMPARE(runChild({"interrupted", "exit", dir.path()}), 128 + SIGHUP);
-        QCOMPARE(entriesOf(dir.path()), QStringList());
+        QCOMPARE(runChild({"interrupted", "exit", dir.path()}).exitCode, 128 + SIGHUP);
+        QCOMPARE(entriesBelow(dir.path()), QStringList());
 
         QVERIFY(writeFile(dir.filePath("font.fnt"), kOldContent));
-        QByteArray out;
-        QCOMPARE(runChild({"interrupted", "callback", dir.path()}, &out), 0);
-        QCOMPARE(out, QByteArray("I"));
-        QCOMPARE(entriesOf(dir.path()), QStringList({"font.fnt"}));
+        const Run child = runChild({"interrupted", "callback", dir.path()});
+        QCOMPARE(child.exitCode, 0);
+        QCOMPARE(child.out, QStringLiteral("I"));
+        QCOMPARE(entriesBelow(dir.path()), QStringList({"font.fnt"}));
         QCOMPARE(readFile(dir.filePath("font.fnt")), kOldContent);
     }
 };

@@ -3,12 +3,12 @@
 // a failed write, a refused target or a failed conversion keeps the old file.
 #include "HostileFonts.h"
 #include "ShxBuilder.h"
+#include "TestFiles.h"
 #include "fnt/FntBytes.h"
 #include "fnt/FntReader.h"
 #include "job/ConversionJob.h"
 
 #include <QDir>
-#include <QProcess>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -56,23 +56,6 @@ QByteArray sizeableFont()
     for (int number = 1; number <= 200; ++number)
         entries.append({quint16(number), glyph});
     return shapeFont(12, entries);
-}
-
-bool writeFile(const QString &path, const QByteArray &bytes)
-{
-    QFile file(path);
-    return file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size();
-}
-
-QByteArray readFile(const QString &path)
-{
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
-}
-
-QStringList entriesOf(const QString &dir)
-{
-    return QDir(dir).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot, QDir::Name);
 }
 
 // A one-glyph FNT file of 86 bytes whose one arc, round (100, 100) with
@@ -276,13 +259,10 @@ private slots:
         QTemporaryDir dir;
         const QString path = dir.filePath(QStringLiteral("arc.fnt"));
         QVERIFY(writeFile(path, bytes));
-        QProcess cli;
-        cli.start(cliPath(), {QStringLiteral("inspect"), path});
-        QVERIFY(cli.waitForFinished(10000));
-        QCOMPARE(cli.exitCode(), position < 0 ? 0 : 1);
+        const Run cli = runProgram(cliPath(), {QStringLiteral("inspect"), path}, dir.path(), 10000);
+        QCOMPARE(cli.exitCode, position < 0 ? 0 : 1);
         if (position >= 0)
-            QVERIFY(cli.readAllStandardOutput().contains(QByteArray("byte ")
-                                                         + QByteArray::number(position) + ": arc 0"));
+            QVERIFY(cli.out.contains(QStringLiteral("byte %1: arc 0").arg(position)));
     }
 
     // The work budgets stop runaway glyphs, but a glyph far larger than any
@@ -322,19 +302,15 @@ private slots:
         if (limit < 0)
             limit = reference.fntBytes.size() - 1;
 
-        QProcess cli;
-        cli.setChildProcessModifier([limit] {
+        const Run cli = runProgram(cliPath(), {input, output}, dir.path(), 60000, [limit] {
             const rlimit size{rlim_t(limit), rlim_t(limit)};
             ::setrlimit(RLIMIT_FSIZE, &size);
             ::signal(SIGXFSZ, SIG_IGN);
         });
-        cli.start(cliPath(), {input, output});
-        QVERIFY(cli.waitForFinished(60000));
-        QCOMPARE(cli.exitStatus(), QProcess::NormalExit);
-        QCOMPARE(cli.exitCode(), 1);
-        QVERIFY(cli.readAllStandardError().contains("Failed to write FNT file"));
+        QCOMPARE(cli.exitCode, 1);
+        QVERIFY2(cli.err.contains("Failed to write FNT file"), qPrintable(cli.err));
         QCOMPARE(readFile(output), kOldContent);
-        QCOMPARE(entriesOf(dir.path()), QStringList({"font.fnt", "font.shx"}));
+        QCOMPARE(entriesBelow(dir.path()), QStringList({"font.fnt", "font.shx"}));
     }
 
     void oldFileSurvives_data()
@@ -384,13 +360,13 @@ private slots:
             QVERIFY(writeFile(output, kOldContent));
         if (before == "read-only")
             QVERIFY(QFile::setPermissions(output, QFileDevice::ReadOwner));
-        const QStringList entries = entriesOf(dir.path());
+        const QStringList entries = entriesBelow(dir.path());
 
         ConversionJob job;
         job.shxPath = shx;
         job.fntPath = output;
         QCOMPARE(job.convert(), outcome);
-        QCOMPARE(entriesOf(dir.path()), entries);
+        QCOMPARE(entriesBelow(dir.path()), entries);
         QCOMPARE(QFileInfo(output).isDir(), before == "directory");
         if (before == "file" || before == "read-only")
             QCOMPARE(readFile(output),

@@ -2,6 +2,7 @@
 // print, and the manual that describes them.
 #include "Codes.h"
 #include "ShxBuilder.h"
+#include "TestFiles.h"
 
 #include <QtTest>
 
@@ -13,13 +14,6 @@ using namespace shxtest;
 
 namespace {
 
-struct Run
-{
-    bool finished = false;
-    int exitCode = -1;
-    QString out, err;
-};
-
 // Every run is bounded: a command that hangs fails the test instead.
 constexpr int kRunMilliseconds = 20000;
 
@@ -27,9 +21,12 @@ const ShapeCode kBar = ShapeCode().vector(8, 0);
 
 } // namespace
 
-class InspectTest : public QObject
+class InspectTest : public QObject, TestFolder
 {
     Q_OBJECT
+
+public:
+    InspectTest() : TestFolder(QStringLiteral(VARNEL_CLI_PATH), kRunMilliseconds) {}
 
 private slots:
     void init();
@@ -47,53 +44,11 @@ private slots:
     void previewFarGlyphKeepsCellsReadable();
     void previewRefusesASheetTooLarge();
     void manualAndCompletionListEveryOption();
-
-private:
-    QScopedPointer<QTemporaryDir> m_dir;
-    QString path(const QString &name) const { return m_dir->filePath(name); }
-    bool write(const QString &name, const QByteArray &bytes) const
-    {
-        QDir().mkpath(QFileInfo(path(name)).path());
-        QFile file(path(name));
-        return file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size();
-    }
-    QStringList filesHere() const
-    {
-        QStringList names;
-        QDirIterator it(m_dir->path(), QDir::Files | QDir::Hidden, QDirIterator::Subdirectories);
-        while (it.hasNext())
-            names << QDir(m_dir->path()).relativeFilePath(it.next());
-        names.sort();
-        return names;
-    }
-    Run run(const QStringList &arguments) const
-    {
-        QProcess process;
-        process.setWorkingDirectory(m_dir->path());
-        process.start(QStringLiteral(VARNEL_CLI_PATH), arguments);
-        Run result;
-        result.finished = process.waitForFinished(kRunMilliseconds);
-        if (!result.finished) {
-            process.kill();
-            process.waitForFinished(kRunMilliseconds);
-            return result;
-        }
-        result.exitCode = process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1;
-        result.out = QString::fromUtf8(process.readAllStandardOutput());
-        result.err = QString::fromUtf8(process.readAllStandardError());
-#ifdef Q_OS_WIN
-        // Lines end in CRLF on a Windows console, as there they should.
-        result.out.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
-        result.err.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
-#endif
-        return result;
-    }
 };
 
 void InspectTest::init()
 {
-    m_dir.reset(new QTemporaryDir);
-    QVERIFY(m_dir->isValid());
+    QVERIFY(reset());
 }
 
 void InspectTest::codesReadInEveryNotation()
@@ -190,8 +145,7 @@ void InspectTest::inspectRefusesWhatIsNotARegularFile()
     for (const QString &input : std::as_const(paths)) {
         for (const char *command : {"inspect", "preview"}) {
             const Run result = run({command, input});
-            QVERIFY2(result.finished, qPrintable(input));
-            QCOMPARE(result.exitCode, 1);
+                        QCOMPARE(result.exitCode, 1);
             QVERIFY2(result.err.contains(input + ": ") && result.err.contains("not a regular file"),
                      qPrintable(result.err));
         }
@@ -263,12 +217,10 @@ void InspectTest::hugeArcAnglesEndPromptly()
     QCOMPARE(fnt.size(), 86);
     QVERIFY(write("huge.fnt", fnt));
     const Run inspect = run({"inspect", "huge.fnt"});
-    QVERIFY(inspect.finished);
-    QVERIFY(inspect.exitCode == 0 || inspect.exitCode == 1);
+        QVERIFY(inspect.exitCode == 0 || inspect.exitCode == 1);
 #ifdef VARNEL_HAVE_PREVIEW
     const Run preview = run({"preview", "huge.fnt", "-o", "huge.png"});
-    QVERIFY(preview.finished);
-    QVERIFY(preview.exitCode == 0 || preview.exitCode == 1);
+        QVERIFY(preview.exitCode == 0 || preview.exitCode == 1);
 #endif
 }
 
@@ -281,7 +233,7 @@ void InspectTest::previewWritesFontPngHereAndNothingElse()
     QVERIFY(write("sub/two.shx", shapeFont(8, {{66, definition("B", kBar)}})));
     const Run result = run({"preview", "one.shx", "sub/two.shx"});
     QCOMPARE(result.exitCode, 0);
-    QCOMPARE(filesHere(), (QStringList{"one.png", "one.shx", "sub/two.shx", "two.png"}));
+    QCOMPARE(entries(), (QStringList{"one.png", "one.shx", "sub", "sub/two.shx", "two.png"}));
     QVERIFY(!QImage(path("two.png")).isNull());
 
     // Two fonts of one name would share a sheet: the second is refused.
@@ -299,7 +251,7 @@ void InspectTest::previewReversedRangeIsAUsageError()
 #ifdef VARNEL_HAVE_PREVIEW
     QCOMPARE(result.exitCode, 2);
     QVERIFY2(result.err.contains("reversed"), qPrintable(result.err));
-    QCOMPARE(filesHere(), QStringList{"one.shx"});
+    QCOMPARE(entries(), QStringList{"one.shx"});
     // A range with no glyph is answered in the notation codes are printed in.
     const Run empty = run({"preview", "one.shx", "--codes", "0x3000-0x3100"});
     QCOMPARE(empty.exitCode, 1);
@@ -370,10 +322,10 @@ void InspectTest::previewRefusesASheetTooLarge()
     const Run all = run({"preview", "many.shx"});
     QCOMPARE(all.exitCode, 1);
     QVERIFY2(all.err.contains("2,049 glyphs") && all.err.contains("--codes"), qPrintable(all.err));
-    QCOMPARE(filesHere(), QStringList{"many.shx"});
+    QCOMPARE(entries(), QStringList{"many.shx"});
     // Glyph codes are the Unicode codes conversion maps them to.
     QCOMPARE(run({"preview", "many.shx", "--codes", "0-0x4E10"}).exitCode, 0);
-    QCOMPARE(filesHere(), (QStringList{"many.png", "many.shx"}));
+    QCOMPARE(entries(), (QStringList{"many.png", "many.shx"}));
 #endif
 }
 

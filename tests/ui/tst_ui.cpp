@@ -2,6 +2,7 @@
 // where the language setting and its catalogue are looked for, and the
 // catalogues: each translates every text, and German shows from start-up.
 #include "ShxBuilder.h"
+#include "TestFiles.h"
 #include "settings/LanguageSetting.h"
 #include "settings/TranslationFile.h"
 #include "ui/Varnel.h"
@@ -10,6 +11,8 @@
 #include <QtWidgets>
 
 #include <functional>
+
+using namespace shxtest;
 
 namespace {
 
@@ -101,14 +104,6 @@ QString applyAndAnswer(Varnel &dialog)
     return seen;
 }
 
-// Writes `content` to `path`, making its folder.
-bool writeFile(const QString &path, const QByteArray &content)
-{
-    QFile file(path);
-    return QDir().mkpath(QFileInfo(file).path()) && file.open(QIODevice::WriteOnly)
-           && file.write(content) == content.size();
-}
-
 } // namespace
 
 class UiTest : public QObject
@@ -178,8 +173,8 @@ private slots:
             QTemporaryDir dir;
             const QString shx = dir.filePath("in.shx");
             // A big font without escape ranges: its code is kept unless a code page is chosen.
-            const auto glyph = shxtest::definition("g", shxtest::ShapeCode());
-            QVERIFY(!shxCode || writeFile(shx, shxtest::bigfont({}, {{quint16(shxCode), glyph}})));
+            const auto glyph = definition("g", ShapeCode());
+            QVERIFY(!shxCode || writeFile(shx, bigfont({}, {{quint16(shxCode), glyph}})));
             Varnel dialog;
             dialog.findChild<QComboBox *>("codePage")->setCurrentIndex(index);
             dialog.findChild<QCheckBox *>("checkCodePage")->setChecked(checked);
