@@ -31,20 +31,10 @@ say() { echo "build-windows: $*"; }
 fail() { echo "build-windows: $*" >&2; exit 1; }
 
 # --- tools
-need=(mingw-w64 g++-mingw-w64-x86-64-posix gcc-mingw-w64-x86-64-posix binutils-mingw-w64-x86-64
-      cmake ninja-build ccache qt6-base-dev qt6-base-dev-tools qt6-tools-dev-tools qt6-l10n-tools
-      xz-utils zip unzip)
-missing=()
-for p in "${need[@]}"; do
-    dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "ok installed" || missing+=("$p")
-done
-if [ ${#missing[@]} -gt 0 ]; then
-    [ "$(id -u)" -eq 0 ] || fail "missing packages (install as root): ${missing[*]}"
-    say "installing ${missing[*]}"
-    export DEBIAN_FRONTEND=noninteractive
-    apt-get install -y -q --no-install-recommends "${missing[@]}" >/dev/null ||
-        { apt-get update -q >/dev/null && apt-get install -y -q --no-install-recommends "${missing[@]}" >/dev/null; }
-fi
+source "$source/tools/windows-common.sh"
+need_packages mingw-w64 g++-mingw-w64-x86-64-posix gcc-mingw-w64-x86-64-posix \
+    binutils-mingw-w64-x86-64 cmake ninja-build ccache qt6-base-dev qt6-base-dev-tools \
+    qt6-tools-dev-tools qt6-l10n-tools xz-utils zip unzip
 
 # --- Qt for Windows
 sdk=$out/sdk/qt6-mingw64

@@ -30,17 +30,8 @@ conformance=${VARNEL_CONFORMANCE:-$(cd "$source/.." && pwd)/shared/conformance}
 say() { echo "test-windows: $*"; }
 fail() { echo "test-windows: FAILED: $*" >&2; exit 1; }
 
-need=(wine wine64 xvfb xauth x11-utils unzip python3)
-missing=()
-for p in "${need[@]}"; do
-    dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "ok installed" || missing+=("$p")
-done
-if [ ${#missing[@]} -gt 0 ]; then
-    [ "$(id -u)" -eq 0 ] || fail "missing packages (install as root): ${missing[*]}"
-    export DEBIAN_FRONTEND=noninteractive
-    apt-get install -y -q --no-install-recommends "${missing[@]}" >/dev/null ||
-        { apt-get update -q >/dev/null && apt-get install -y -q --no-install-recommends "${missing[@]}" >/dev/null; }
-fi
+source "$source/tools/windows-common.sh"
+need_packages wine wine64 xvfb xauth x11-utils unzip python3
 
 tmp=$(mktemp -d)
 export WINEPREFIX=$tmp/prefix WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
