@@ -15,15 +15,6 @@ namespace {
 constexpr auto Read = ConversionOutcome::ReadFailed;
 constexpr auto Converted = ConversionOutcome::Converted;
 
-// Little-endian 16-bit fields, for tables written by hand.
-QByteArray u16s(std::initializer_list<int> values)
-{
-    QByteArray out;
-    for (int value : values)
-        appendU16LE(out, quint16(value));
-    return out;
-}
-
 const QByteArray kShapeHead = header("Varnel shapes 1.0") + QByteArray(4, '\0');
 const QByteArray kBigfontHead = header("Varnel bigfont 1.0") + u16s({0});
 

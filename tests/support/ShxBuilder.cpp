@@ -15,6 +15,14 @@ void appendU32LE(QByteArray &out, quint32 value)
     appendU16LE(out, quint16(value >> 16));
 }
 
+QByteArray u16s(std::initializer_list<int> values)
+{
+    QByteArray out;
+    for (int value : values)
+        appendU16LE(out, quint16(value));
+    return out;
+}
+
 ShapeCode &ShapeCode::u8(quint8 byte)
 {
     m_bytes.append(char(byte));
@@ -48,13 +56,6 @@ ShapeCode &ShapeCode::bulgeArcs(std::initializer_list<Bulge> arcs)
     for (const Bulge &arc : arcs)
         i8(arc.dx).i8(arc.dy).i8(arc.bulge);
     return u8(0).u8(0);
-}
-
-ShapeCode &ShapeCode::raw(std::initializer_list<int> bytes)
-{
-    for (int byte : bytes)
-        u8(quint8(byte));
-    return *this;
 }
 
 ShapeCode &ShapeCode::withoutEnd()

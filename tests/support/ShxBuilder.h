@@ -40,7 +40,6 @@ public:
     ShapeCode &verticalOnly() { return op(14); }
     // A vector byte: length 0 to 15, direction 0 to 15.
     ShapeCode &vector(int length, int direction) { return op(quint8(length << 4 | direction)); }
-    ShapeCode &raw(std::initializer_list<int> bytes);
     ShapeCode &withoutEnd();
 
     QByteArray bytes() const;
@@ -99,5 +98,6 @@ QByteArray bigfont(const QList<EscapeRange> &ranges, const QList<Entry> &entries
 // Little-endian helpers for hand-made tables.
 void appendU16LE(QByteArray &out, quint16 value);
 void appendU32LE(QByteArray &out, quint32 value);
+QByteArray u16s(std::initializer_list<int> values); // one 16-bit field each
 
 } // namespace shxtest
