@@ -25,9 +25,7 @@ private slots:
     void singleRun_data();
     void singleRun();
     void batchSameWhateverTheThreads();
-    void collidingOutputsConvertNeither();
     void sheetOfALiftedLine();
-
 };
 
 void CommandLineTest::init()
@@ -102,7 +100,6 @@ void CommandLineTest::singleRun_data()
     QTest::newRow("converted") << "good.shx out.fnt" << 0 << "Converted successfully";
     QTest::newRow("input not a font") << "broken.shx out.fnt" << 1 << "Failed to read SHX file";
     QTest::newRow("no such folder") << "good.shx no/out.fnt" << 1 << "Failed to write FNT file";
-    QTest::newRow("bad code page") << "good.shx out.fnt --code-page x" << 2 << "unknown code page";
     QTest::newRow("inspect no font") << "inspect broken.shx" << 1 << "Failed to read SHX file";
 }
 
@@ -149,22 +146,6 @@ void CommandLineTest::batchSameWhateverTheThreads()
     const Run inspect = run({"inspect", "one/deeper/line.fnt"});
     QCOMPARE(inspect.exitCode, 0);
     QVERIFY2(inspect.out.contains("extents:  x 0 to 128, y 63 to 63"), qPrintable(inspect.out));
-}
-
-void CommandLineTest::collidingOutputsConvertNeither()
-{
-    QVERIFY(write("one/dup.shx", lineFont()));
-    QVERIFY(write("two/dup.shx", lineFont()));
-    QVERIFY(write("out/dup.fnt", "left alone"));
-
-    const Run result = run({"-o", "out", "one", "two", "good.shx"});
-    QCOMPARE(result.exitCode, 1);
-    QCOMPARE(result.out, QStringLiteral("Converted 1 of 3 SHX fonts (2 failed).\n"));
-    // Names are printed with the system's own separators.
-    const QRegularExpression both(
-        R"(one[/\\]dup.shx: would be written to out[/\\]dup.fnt, as would two[/\\]dup.shx)");
-    QVERIFY2(result.err.contains(both), qPrintable(result.err));
-    QCOMPARE(read("out/dup.fnt"), QByteArray("left alone"));
 }
 
 void CommandLineTest::sheetOfALiftedLine()

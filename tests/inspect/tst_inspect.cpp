@@ -1,5 +1,5 @@
 // varnel-cli inspect and preview as users run them, the codes they read and
-// print, and the manual that describes them.
+// print, and the help, manual and completion that describe every command.
 #include "Codes.h"
 #include "ShxBuilder.h"
 #include "TestFiles.h"
@@ -38,12 +38,11 @@ private slots:
     void inspectRefusesWhatIsNotARegularFile();
     void inspectJsonNamesEveryField();
     void inspectTakesFolders();
-    void hugeArcAnglesEndPromptly();
     void previewWritesFontPngHereAndNothingElse();
     void previewReversedRangeIsAUsageError();
     void previewFarGlyphKeepsCellsReadable();
     void previewRefusesASheetTooLarge();
-    void manualAndCompletionListEveryOption();
+    void helpManualAndCompletionListEveryOption();
 };
 
 void InspectTest::init()
@@ -206,24 +205,6 @@ void InspectTest::inspectTakesFolders()
     QVERIFY2(!deep.out.contains("notes.txt") && deep.err.isEmpty(), qPrintable(deep.err));
 }
 
-void InspectTest::hugeArcAnglesEndPromptly()
-{
-    // 86 bytes: one glyph whose only arc turns through about 6e19 degrees.
-    QByteArray fnt = QByteArray("HUGE").leftJustified(36, ' ');
-    fnt += QByteArray::fromHex("0003" "0000" "0080" "003f" "0080" "0001" "0001" "00410041"
-                               "0000003a"
-                               "0040" "0000" "0000" "0001" "000000000000"
-                               "0040" "003f" "0020" "00000000" "60502ab5");
-    QCOMPARE(fnt.size(), 86);
-    QVERIFY(write("huge.fnt", fnt));
-    const Run inspect = run({"inspect", "huge.fnt"});
-        QVERIFY(inspect.exitCode == 0 || inspect.exitCode == 1);
-#ifdef VARNEL_HAVE_PREVIEW
-    const Run preview = run({"preview", "huge.fnt", "-o", "huge.png"});
-        QVERIFY(preview.exitCode == 0 || preview.exitCode == 1);
-#endif
-}
-
 void InspectTest::previewWritesFontPngHereAndNothingElse()
 {
 #ifndef VARNEL_HAVE_PREVIEW
@@ -329,14 +310,10 @@ void InspectTest::previewRefusesASheetTooLarge()
 #endif
 }
 
-void InspectTest::manualAndCompletionListEveryOption()
+void InspectTest::helpManualAndCompletionListEveryOption()
 {
-    const auto readText = [](const QString &name) {
-        QFile file(name);
-        return file.open(QIODevice::ReadOnly) ? QString::fromUtf8(file.readAll()) : QString();
-    };
-    const QString manual = readText(QStringLiteral(VARNEL_MAN_PAGE));
-    const QString completion = readText(QStringLiteral(VARNEL_COMPLETION));
+    const QString manual = QString::fromUtf8(readFile(QStringLiteral(VARNEL_MAN_PAGE)));
+    const QString completion = QString::fromUtf8(readFile(QStringLiteral(VARNEL_COMPLETION)));
     QVERIFY(!manual.isEmpty() && !completion.isEmpty());
     // The man page writes every hyphen of an option as "\-" and switches
     // fonts with "\fB" and "\fR".
@@ -345,18 +322,16 @@ void InspectTest::manualAndCompletionListEveryOption()
                                       .remove(QLatin1Char('\\'));
 
     const QRegularExpression option(QStringLiteral("(?:^|[\\s,])(--?[a-zA-Z][a-zA-Z-]*)"));
-    QStringList commands{QString()};
-    commands << "inspect";
+    QStringList commands{QString(), "inspect"};
 #ifdef VARNEL_HAVE_PREVIEW
     commands << "preview";
 #endif
     for (const QString &command : std::as_const(commands)) {
-        if (!command.isEmpty()) {
-            QVERIFY2(manual.contains(command) && completion.contains(command), qPrintable(command));
-        }
-        const Run help = run(command.isEmpty() ? QStringList{"--help"} : QStringList{command, "--help"});
+        QVERIFY2(manual.contains(command) && completion.contains(command), qPrintable(command));
+        const Run help = run(command.isEmpty() ? QStringList{"--help"}
+                                               : QStringList{command, "--help"});
         QCOMPARE(help.exitCode, 0);
-        int seen = 0;
+        QStringList seen;
         for (const QString &line : help.out.split('\n')) {
             // Options are the lines that start, indented, with a hyphen.
             if (!line.trimmed().startsWith('-'))
@@ -364,14 +339,26 @@ void InspectTest::manualAndCompletionListEveryOption()
             auto it = option.globalMatch(line.section(QStringLiteral("  "), 0, 1));
             while (it.hasNext()) {
                 const QString name = it.next().captured(1);
-                ++seen;
+                seen << name;
                 const QRegularExpression whole(QRegularExpression::escape(name) + "(?![a-zA-Z-])");
-                QVERIFY2(manualOptions.contains(whole), qPrintable(command + " " + name + ": not in the man page"));
-                QVERIFY2(completion.contains(whole), qPrintable(command + " " + name + ": not in the completion"));
+                QVERIFY2(manualOptions.contains(whole),
+                         qPrintable(command + " " + name + ": not in the man page"));
+                QVERIFY2(completion.contains(whole),
+                         qPrintable(command + " " + name + ": not in the completion"));
             }
         }
-        QVERIFY2(seen >= 2, qPrintable(help.out));
+        QVERIFY2(seen.size() >= 2, qPrintable(help.out));
+        if (command.isEmpty()) {
+            // Under the program's own name, every conversion option, no Qt extras.
+            QVERIFY2(help.out.startsWith("Usage: varnel-cli [options]"), qPrintable(help.out));
+            for (const char *name : {"--output", "--recursive", "--no-clobber", "--update", "--jobs",
+                                     "--quiet", "--verbose", "--json", "--code-page", "-v",
+                                     "--version"})
+                QVERIFY2(seen.contains(QLatin1String(name)), name);
+            QVERIFY(!help.out.contains("help-all"));
+        }
     }
+    QCOMPARE(run({"--help-all"}).exitCode, 2);
     for (const char *name : {"unicode", "euc-kr", "big5", "gbc", "shift-jis"})
         QVERIFY2(completion.contains(name) && manual.contains(name), qPrintable(name));
 }
