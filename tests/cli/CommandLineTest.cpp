@@ -25,7 +25,6 @@ private slots:
     void singleRun_data();
     void singleRun();
     void batchSameWhateverTheThreads();
-    void sheetOfALiftedLine();
 };
 
 void CommandLineTest::init()
@@ -146,46 +145,6 @@ void CommandLineTest::batchSameWhateverTheThreads()
     const Run inspect = run({"inspect", "one/deeper/line.fnt"});
     QCOMPARE(inspect.exitCode, 0);
     QVERIFY2(inspect.out.contains("extents:  x 0 to 128, y 63 to 63"), qPrintable(inspect.out));
-}
-
-void CommandLineTest::sheetOfALiftedLine()
-{
-#ifndef VARNEL_HAVE_PREVIEW
-    QSKIP("varnel-cli is built without preview");
-#else
-    // Height 8: a pen-up move of 5 lifts the pen 5 / 8 * 128 = 80 units over
-    // the baseline, then a vector of 8 draws 128 units, origin to advance.
-    const ShapeCode lift = ShapeCode().penUp().move(0, 5).penDown().vector(8, 0);
-    QVERIFY(write("lift.shx", shapeFont(8, {{65, definition("L", lift)}})));
-    QCOMPARE(run({"preview", "lift.shx", "-o", "sheet.png"}).exitCode, 0);
-    const QImage image = QImage(path("sheet.png")).convertToFormat(QImage::Format_RGB32);
-
-    // The glyph box is the one pale blue-grey; in it the baseline row is
-    // blue, the origin and advance columns orange, the strokes black.
-    QRect box, ink;
-    for (int y = 0; y < image.height(); ++y)
-        for (int x = 0; x < image.width(); ++x)
-            box |= image.pixel(x, y) == qRgb(236, 240, 244) ? QRect(x, y, 1, 1) : QRect();
-    QList<int> guides;
-    int baseline = -1;
-    for (int y = box.top(); y <= box.bottom(); ++y) {
-        for (int x = box.left(); x <= box.right(); ++x) {
-            const QRgb p = image.pixel(x, y);
-            ink |= qMax(qMax(qRed(p), qGreen(p)), qBlue(p)) < 110 ? QRect(x, y, 1, 1) : QRect();
-            if (y == box.center().y() && qRed(p) > qBlue(p) + 60)
-                guides << x;
-            if (x == box.left() && qBlue(p) > qRed(p) + 60)
-                baseline = y;
-        }
-    }
-    QCOMPARE(guides.size(), 2);
-    // One row of ink (give or take the pen) from guide to guide...
-    QVERIFY(ink.height() <= 3);
-    QVERIFY(qAbs(ink.left() - guides[0]) <= 2 && qAbs(ink.right() - guides[1]) <= 2);
-    // ...80 of those 128 units above the baseline.
-    const double unit = (guides[1] - guides[0]) / 128.0, rise = baseline - ink.center().y();
-    QVERIFY2(qAbs(rise - 80 * unit) <= 2, qPrintable(QString::number(rise / unit)));
-#endif
 }
 
 QTEST_GUILESS_MAIN(CommandLineTest)

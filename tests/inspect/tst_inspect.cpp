@@ -19,6 +19,29 @@ constexpr int kRunMilliseconds = 20000;
 
 const ShapeCode kBar = ShapeCode().vector(8, 0);
 
+#ifdef VARNEL_HAVE_PREVIEW
+// The glyph boxes are a sheet's only pale blue-grey.
+bool isBox(QRgb p)
+{
+    return p == qRgb(236, 240, 244);
+}
+
+// The pixels that pass `is`: their bounding rectangle and their number.
+std::pair<QRect, int> pixels(const QImage &image, const std::function<bool(QRgb)> &is)
+{
+    std::pair<QRect, int> found{QRect(), 0};
+    for (int y = 0; y < image.height(); ++y) {
+        for (int x = 0; x < image.width(); ++x) {
+            if (is(image.pixel(x, y))) {
+                found.first |= QRect(x, y, 1, 1);
+                ++found.second;
+            }
+        }
+    }
+    return found;
+}
+#endif
+
 } // namespace
 
 class InspectTest : public QObject, TestFolder
@@ -40,9 +63,16 @@ private slots:
     void inspectTakesFolders();
     void previewWritesFontPngHereAndNothingElse();
     void previewReversedRangeIsAUsageError();
+    void previewDrawsWhereTheStrokesAre();
     void previewFarGlyphKeepsCellsReadable();
     void previewRefusesASheetTooLarge();
     void helpManualAndCompletionListEveryOption();
+
+private:
+    QImage sheet(const QString &name) const
+    {
+        return QImage(path(name)).convertToFormat(QImage::Format_RGB32);
+    }
 };
 
 void InspectTest::init()
@@ -242,52 +272,71 @@ void InspectTest::previewReversedRangeIsAUsageError()
 #endif
 }
 
+void InspectTest::previewDrawsWhereTheStrokesAre()
+{
+#ifndef VARNEL_HAVE_PREVIEW
+    QSKIP("varnel-cli is built without preview");
+#else
+    // Height 8: a pen-up move of 5 lifts the pen 5 / 8 * 128 = 80 units over
+    // the baseline, then a vector of 8 draws 128 units, origin to advance.
+    const ShapeCode lift = ShapeCode().penUp().move(0, 5).penDown().vector(8, 0);
+    QVERIFY(write("lift.shx", shapeFont(8, {{65, definition("L", lift)}})));
+    QCOMPARE(run({"preview", "lift.shx"}).exitCode, 0);
+    const QImage image = sheet("lift.png");
+
+    // In the glyph box the baseline row is blue, the origin and advance
+    // columns orange, the strokes black.
+    const QRect box = pixels(image, isBox).first;
+    QRect ink;
+    QList<int> guides;
+    int baseline = -1;
+    for (int y = box.top(); y <= box.bottom(); ++y) {
+        for (int x = box.left(); x <= box.right(); ++x) {
+            const QRgb p = image.pixel(x, y);
+            ink |= qMax(qMax(qRed(p), qGreen(p)), qBlue(p)) < 110 ? QRect(x, y, 1, 1) : QRect();
+            if (y == box.center().y() && qRed(p) > qBlue(p) + 60)
+                guides << x;
+            if (x == box.left() && qBlue(p) > qRed(p) + 60)
+                baseline = y;
+        }
+    }
+    QCOMPARE(guides.size(), 2);
+    // One row of ink (give or take the pen) from guide to guide...
+    QVERIFY(ink.height() <= 3);
+    QVERIFY(qAbs(ink.left() - guides[0]) <= 2 && qAbs(ink.right() - guides[1]) <= 2);
+    // ...80 of those 128 units above the baseline.
+    const double unit = (guides[1] - guides[0]) / 128.0, rise = baseline - ink.center().y();
+    QVERIFY2(qAbs(rise - 80 * unit) <= 2, qPrintable(QString::number(rise / unit)));
+#endif
+}
+
 void InspectTest::previewFarGlyphKeepsCellsReadable()
 {
 #ifndef VARNEL_HAVE_PREVIEW
     QSKIP("varnel-cli is built without preview");
 #else
-    QList<Entry> glyphs{{65, definition("A", kBar)}, {66, definition("B", ShapeCode().vector(8, 4))}};
+    QList<Entry> glyphs{{65, definition("A", ShapeCode().vector(8, 4))}, {66, definition("B", kBar)},
+                        {67, definition("C", kBar)}};
     QVERIFY(write("near.shx", shapeFont(8, glyphs)));
     // Twenty moves of 127 units: 2,540 shape units, some 40,000 FNT units away.
     ShapeCode far = ShapeCode().penUp();
     for (int i = 0; i < 20; ++i)
         far.move(127, 0);
-    glyphs.append({67, definition("far", far.penDown().vector(8, 4))});
+    glyphs[1] = {66, definition("B", far.penDown().vector(8, 4))}; // a cell between two others
     QVERIFY(write("far.shx", shapeFont(8, glyphs)));
     QCOMPARE(run({"preview", "near.shx"}).exitCode, 0);
     QCOMPARE(run({"preview", "far.shx"}).exitCode, 0);
 
-    // The glyph box is the one pale blue-grey; the clipping mark is red.
-    const auto measure = [](const QImage &image, QSize &box, int &red) {
-        red = 0;
-        box = QSize();
-        for (int y = 0; y < image.height(); ++y) {
-            int run = 0;
-            for (int x = 0; x < image.width(); ++x) {
-                const QRgb p = image.pixel(x, y);
-                run = p == qRgb(236, 240, 244) ? run + 1 : 0;
-                box.setWidth(qMax(box.width(), run));
-                red += qRed(p) > 180 && qGreen(p) < 90 && qBlue(p) < 90;
-            }
-        }
-        for (int x = 0; x < image.width(); ++x) {
-            int run = 0;
-            for (int y = 0; y < image.height(); ++y) {
-                run = image.pixel(x, y) == qRgb(236, 240, 244) ? run + 1 : 0;
-                box.setHeight(qMax(box.height(), run));
-            }
-        }
-    };
-    QSize nearBox, farBox;
-    int nearRed = 0, farRed = 0;
-    measure(QImage(path("near.png")).convertToFormat(QImage::Format_RGB32), nearBox, nearRed);
-    measure(QImage(path("far.png")).convertToFormat(QImage::Format_RGB32), farBox, farRed);
-    QVERIFY2(qAbs(farBox.width() - nearBox.width()) <= 1 && qAbs(farBox.height() - nearBox.height()) <= 1,
-             qPrintable(QStringLiteral("%1x%2 against %3x%4").arg(farBox.width()).arg(farBox.height())
-                            .arg(nearBox.width()).arg(nearBox.height())));
-    QCOMPARE(nearRed, 0);
-    QVERIFY(farRed > 10);
+    // The far glyph's cell is as large as the others, clipped and framed red.
+    const QSize nearCells = pixels(sheet("near.png"), isBox).first.size();
+    const QSize farCells = pixels(sheet("far.png"), isBox).first.size();
+    QVERIFY2(qAbs(farCells.width() - nearCells.width()) <= 1
+                 && qAbs(farCells.height() - nearCells.height()) <= 1,
+             qPrintable(QStringLiteral("%1x%2 against %3x%4").arg(farCells.width())
+                            .arg(farCells.height()).arg(nearCells.width()).arg(nearCells.height())));
+    const auto isRed = [](QRgb p) { return qRed(p) > 180 && qGreen(p) < 90 && qBlue(p) < 90; };
+    QCOMPARE(pixels(sheet("near.png"), isRed).second, 0);
+    QVERIFY(pixels(sheet("far.png"), isRed).second > 10);
 #endif
 }
 
