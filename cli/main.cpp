@@ -19,15 +19,10 @@ namespace cli {
 
 namespace {
 
-// Other names of each item, in the order of kCodePageNames.
-const QList<QStringList> kCodePageAliases = {
-    {},
-    {QStringLiteral("euc_kr"), QStringLiteral("euckr"), QStringLiteral("uhc"), QStringLiteral("cp949"),
-     QStringLiteral("949")},
-    {QStringLiteral("cp950"), QStringLiteral("950")},
-    {QStringLiteral("gbk"), QStringLiteral("gb2312"), QStringLiteral("cp936"), QStringLiteral("936")},
-    {QStringLiteral("shift_jis"), QStringLiteral("sjis"), QStringLiteral("cp932"), QStringLiteral("932")},
-};
+QStringList aliasesOf(int index)
+{
+    return QString::fromLatin1(kCodePages[index].aliases).split(QLatin1Char(' '), Qt::SkipEmptyParts);
+}
 
 } // namespace
 
@@ -35,7 +30,7 @@ int codePageIndex(const QString &name)
 {
     const QString key = name.trimmed().toLower();
     for (int i = 0; i < kCodePageNames.size(); ++i) {
-        if (kCodePageNames.at(i) == key || kCodePageAliases.value(i).contains(key))
+        if (kCodePageNames.at(i) == key || aliasesOf(i).contains(key))
             return i;
     }
     return -1;
@@ -45,7 +40,7 @@ QString acceptedCodePageNames()
 {
     QStringList items;
     for (int i = 0; i < kCodePageNames.size(); ++i) {
-        const QStringList aliases = kCodePageAliases.value(i);
+        const QStringList aliases = aliasesOf(i);
         items << (aliases.isEmpty() ? kCodePageNames.at(i)
                                     : QStringLiteral("%1 (%2)").arg(kCodePageNames.at(i),
                                                                     aliases.join(QStringLiteral(", "))));

@@ -20,16 +20,17 @@ struct CodePageInfo
     CodePage page;
     const char *item;     // the dialog's item text (the first one is translated)
     const char *name;     // the command line's name
+    const char *aliases;  // other names the command line takes, space-separated
     int windowsCodePage;  // for the decoder; 0 turns decoding off
 };
 
 // Indexed by the CodePage value.
 inline constexpr CodePageInfo kCodePages[] = {
-    {CodePage::None, "Unicode (default)", "unicode", 0},
-    {CodePage::EucKr, "EUC_KR", "euc-kr", 949},
-    {CodePage::Big5, "Big5", "big5", 950},
-    {CodePage::Gbc, "GBC", "gbc", 936},
-    {CodePage::ShiftJis, "Shift-JIS", "shift-jis", 932},
+    {CodePage::None, "Unicode (default)", "unicode", "", 0},
+    {CodePage::EucKr, "EUC_KR", "euc-kr", "euc_kr euckr uhc cp949 949", 949},
+    {CodePage::Big5, "Big5", "big5", "cp950 950", 950},
+    {CodePage::Gbc, "GBC", "gbc", "gbk gb2312 cp936 936", 936},
+    {CodePage::ShiftJis, "Shift-JIS", "shift-jis", "shift_jis sjis cp932 932", 932},
 };
 inline constexpr int kCodePageCount = int(sizeof kCodePages / sizeof kCodePages[0]);
 
