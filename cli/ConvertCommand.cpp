@@ -159,6 +159,16 @@ QStringList warningsFor(const ConversionJob &job, const fnt::FntFont &font, cons
                         .arg(total == 1 ? QStringLiteral("glyph calls") : QStringLiteral("glyphs call"),
                              glyphList(items, total));
     }
+    if (!job.tooDeepGlyphs.isEmpty()) {
+        QStringList items;
+        for (const quint16 glyph : job.tooDeepGlyphs.mid(0, kListedGlyphs))
+            items << QString::number(glyph);
+        const int total = int(job.tooDeepGlyphs.size());
+        warnings << QStringLiteral("%1 %2 where subshapes nest more than four levels deep: %3")
+                        .arg(total)
+                        .arg(total == 1 ? QStringLiteral("glyph stops") : QStringLiteral("glyphs stop"),
+                             glyphList(items, total));
+    }
     const double reach = double(kFarHeights) * qMax<qint16>(1, font.height);
     QStringList far;
     int farCount = 0;

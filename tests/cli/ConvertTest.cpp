@@ -252,11 +252,15 @@ void ConvertTest::quietVerboseAndJson()
 void ConvertTest::warningsWhereAPersonShouldLook()
 {
     // Glyph 66 calls shape 9, which the font lacks; glyph 67 ends 1,000
-    // units right of its origin; the other font draws nothing at all.
+    // units right of its origin; 68 calls 69, ... 72, five levels deep; the
+    // other font draws nothing at all.
     const ShapeCode farAway = ShapeCode().penUp().multiply(60).vector(15, 0).divide(60).penDown().vector(1, 0);
-    QVERIFY(write("odd.shx", shapeFont(8, {{65, definition("A", ShapeCode().vector(8, 0))},
-                                           {66, definition("B", ShapeCode().subshape(9).vector(4, 0))},
-                                           {67, definition("C", farAway)}})));
+    QList<Entry> odd{{65, definition("A", ShapeCode().vector(8, 0))},
+                     {66, definition("B", ShapeCode().subshape(9).vector(4, 0))},
+                     {67, definition("C", farAway)}};
+    for (quint8 k = 68; k <= 72; ++k)
+        odd << Entry{k, definition("", k < 72 ? ShapeCode().subshape(k + 1) : ShapeCode().vector(1, 0))};
+    QVERIFY(write("odd.shx", shapeFont(8, odd)));
     QVERIFY(write("blank.shx", shapeFont(8, {{65, definition("A", ShapeCode().penUp().vector(8, 0))}})));
     QVERIFY(write("fine.shx", lineFont()));
 
@@ -264,17 +268,19 @@ void ConvertTest::warningsWhereAPersonShouldLook()
     QCOMPARE(result.exitCode, 0); // warnings are not failures
     QCOMPARE(result.out, QStringLiteral("Converted 3 of 3 SHX fonts.\n"));
     const QStringList lines = result.err.split(QLatin1Char('\n'), Qt::SkipEmptyParts);
-    QCOMPARE(lines.size(), 3);
+    QCOMPARE(lines.size(), 4);
     QVERIFY2(lines[0].startsWith("varnel-cli: odd.shx: warning: 1 glyph calls subshapes the font does not "
                                  "have: 66 (calls 9)"), qPrintable(lines[0]));
-    QVERIFY2(lines[1].startsWith("varnel-cli: odd.shx: warning: 1 glyph reaches more than 4 font heights "
+    QCOMPARE(lines[1], "varnel-cli: odd.shx: warning: 1 glyph stops where subshapes nest more than "
+                       "four levels deep: 68");
+    QVERIFY2(lines[2].startsWith("varnel-cli: odd.shx: warning: 1 glyph reaches more than 4 font heights "
                                  "outside the font's box of height 128: 67 (x 14,400 to 14,416"),
-             qPrintable(lines[1]));
-    QVERIFY2(lines[2].startsWith("varnel-cli: blank.shx: warning: the font draws nothing"), qPrintable(lines[2]));
+             qPrintable(lines[2]));
+    QVERIFY2(lines[3].startsWith("varnel-cli: blank.shx: warning: the font draws nothing"), qPrintable(lines[3]));
 
     const Run json = run({"--json", "odd.shx"});
     const QJsonArray warnings = QJsonDocument::fromJson(json.out.toUtf8())["files"][0]["warnings"].toArray();
-    QCOMPARE(warnings.size(), 2);
+    QCOMPARE(warnings.size(), 3);
     QCOMPARE(run({"-q", "odd.shx", "fine.shx"}).err, QString());
 }
 
