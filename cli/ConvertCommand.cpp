@@ -139,7 +139,7 @@ QString glyphList(const QStringList &items, int total)
 }
 
 // What a person should look at although the font converted. `extents`
-// unites the glyphs' own, which are worked out once here.
+// unites the glyphs' own, which the reader worked out.
 QStringList warningsFor(const ConversionJob &job, const fnt::FntFont &font, const Options &options,
                         fnt::FntExtents &extents)
 {
@@ -173,7 +173,7 @@ QStringList warningsFor(const ConversionJob &job, const fnt::FntFont &font, cons
     QStringList far;
     int farCount = 0;
     for (const fnt::FntGlyph &glyph : font.glyphs) {
-        const fnt::FntExtents box = glyph.extents();
+        const fnt::FntExtents &box = glyph.box;
         if (box.empty)
             continue;
         extents.unite(box);
@@ -231,8 +231,10 @@ void convertTask(Task &task, const Options &options)
         task.codePageForced = job.useCodePage;
     }
     task.fntSize = job.fntBytes.size();
-    // The image as written, read back: what a user of the FNT file will see.
+    // The image as written, checked: what a user of the FNT file will see.
+    // Only the glyphs' extents are needed, not their strokes.
     fnt::FntReader reader;
+    reader.setKeepStrokes(false);
     reader.read(job.fntBytes);
     const fnt::FntFont &font = reader.font();
     task.glyphs = font.glyphCount;

@@ -29,6 +29,8 @@ constexpr FixedWord kFixedWords[] = {
     {kWidthPos, &FntFont::width, kWidth, "width"},
 };
 
+void addArc(FntExtents &box, const FntArc &arc);
+
 QString describeGlyph(int index, quint16 code)
 {
     return QStringLiteral("glyph %1 (code %2)").arg(index).arg(code);
@@ -58,6 +60,15 @@ public:
         out = QByteArray(reinterpret_cast<const char *>(m_data + m_pos), count);
         m_pos += count;
         return true;
+    }
+    // The next `count` bytes, passed over; nullptr when they are not all there.
+    const uchar *take(qint64 count)
+    {
+        if (!has(count))
+            return nullptr;
+        const uchar *start = m_data + m_pos;
+        m_pos += count;
+        return start;
     }
     bool readU16BE(quint16 &out)
     {
@@ -130,6 +141,7 @@ bool FntReader::read(const QByteArray &bytes)
     }
     if (!readRanges(in) || !readOffsets(in))
         return false;
+    m_font.glyphs.reserve(m_font.glyphCount);
     for (int k = 0; k < m_font.glyphCount; ++k) {
         if (!readGlyph(in, k, k < m_codes.size() ? m_codes.at(k) : 0))
             return false;
@@ -262,34 +274,44 @@ bool FntReader::readGlyph(Cursor &in, int index, quint16 code)
     quint16 lineCount = 0;
     quint16 polylineCount = 0;
     quint16 arcCount = 0;
-    QByteArray reserved;
+    const uchar *reserved = nullptr;
     if (!in.readI16BE(glyph.advance) || !in.readU16BE(lineCount) || !in.readU16BE(polylineCount)
-        || !in.readU16BE(arcCount) || !in.readBytes(kReservedBytes, reserved))
+        || !in.readU16BE(arcCount) || !(reserved = in.take(kReservedBytes)))
         return truncated(in, QStringLiteral("the record of %1").arg(describeGlyph(index, code)),
                          glyph.position);
-    if (reserved.count('\0') != kReservedBytes)
+    if (std::any_of(reserved, reserved + kReservedBytes, [](uchar byte) { return byte != 0; }))
         violation(glyph.position + kRecordHeadSize - kReservedBytes,
                   QStringLiteral("the six reserved bytes of %1 are not all zero")
                       .arg(describeGlyph(index, code)));
 
-    if (!in.has(qint64(lineCount) * kLineSize))
+    if (!readStrokes(in, glyph, lineCount, polylineCount, arcCount))
         return truncated(in, QStringLiteral("the record of %1").arg(describeGlyph(index, code)),
                          glyph.position);
-    glyph.lines.reserve(lineCount);
+    glyph.size = in.pos() - glyph.position;
+    m_font.glyphs.append(std::move(glyph));
+    return true;
+}
+
+// The lines, polylines and arcs of a record whose head has been read.
+bool FntReader::readStrokes(Cursor &in, FntGlyph &glyph, quint16 lineCount,
+                            quint16 polylineCount, quint16 arcCount)
+{
+    if (!in.has(qint64(lineCount) * kLineSize))
+        return false;
+    if (m_keepStrokes)
+        glyph.lines.reserve(lineCount);
     for (int i = 0; i < lineCount; ++i) {
         FntLine line;
         in.readI16BE(line.x1);
         in.readI16BE(line.y1);
         in.readI16BE(line.x2);
         in.readI16BE(line.y2);
-        glyph.lines.append(line);
+        glyph.box.add(line.x1, line.y1);
+        glyph.box.add(line.x2, line.y2);
+        if (m_keepStrokes)
+            glyph.lines.append(line);
     }
-    if (!readPolylines(in, glyph, polylineCount) || !readArcs(in, glyph, arcCount))
-        return truncated(in, QStringLiteral("the record of %1").arg(describeGlyph(index, code)),
-                         glyph.position);
-    glyph.size = in.pos() - glyph.position;
-    m_font.glyphs.append(glyph);
-    return true;
+    return readPolylines(in, glyph, polylineCount) && readArcs(in, glyph, arcCount);
 }
 
 bool FntReader::readPolylines(Cursor &in, FntGlyph &glyph, quint16 count)
@@ -306,15 +328,19 @@ bool FntReader::readPolylines(Cursor &in, FntGlyph &glyph, quint16 count)
                                .arg(m_font.glyphs.size())
                                .arg(pointCount));
         FntPolyline polyline;
-        polyline.points.reserve(pointCount);
+        if (m_keepStrokes)
+            polyline.points.reserve(pointCount);
         for (int p = 0; p < pointCount; ++p) {
             qint16 x = 0;
             qint16 y = 0;
             in.readI16BE(x);
             in.readI16BE(y);
-            polyline.points.append(QPoint(x, y));
+            glyph.box.add(x, y);
+            if (m_keepStrokes)
+                polyline.points.append(QPoint(x, y));
         }
-        glyph.polylines.append(polyline);
+        if (m_keepStrokes)
+            glyph.polylines.append(std::move(polyline));
     }
     return true;
 }
@@ -332,7 +358,9 @@ bool FntReader::readArcs(Cursor &in, FntGlyph &glyph, quint16 count)
         in.readF32BE(arc.startAngle);
         in.readF32BE(arc.endAngle);
         checkArcAngles(arc, pos, i);
-        glyph.arcs.append(arc);
+        addArc(glyph.box, arc);
+        if (m_keepStrokes)
+            glyph.arcs.append(arc);
     }
     return true;
 }
@@ -352,33 +380,36 @@ void FntReader::checkArcAngles(const FntArc &arc, qint64 pos, int index)
     const qint64 endPos = pos + kArcEndAngleOffset;
     const double start = arc.startAngle;
     const double end = arc.endAngle;
-    const QString which = QStringLiteral("arc %1 of glyph %2").arg(index).arg(m_font.glyphs.size());
+    // Made only for a message: every arc of a large font passes through here.
+    const auto which = [&] {
+        return QStringLiteral("arc %1 of glyph %2").arg(index).arg(m_font.glyphs.size());
+    };
     if (std::isnan(start) || std::isnan(end)) {
         violation(std::isnan(start) ? startPos : endPos,
                   QStringLiteral("%1 has an angle that is not a number, so it has no start or end")
-                      .arg(which));
+                      .arg(which()));
     } else if (!std::isfinite(start) || !std::isfinite(end)) {
         violation(std::isfinite(start) ? endPos : startPos,
                   QStringLiteral("%1 runs from %2 to %3 degrees: an infinite angle has no "
                                  "direction")
-                      .arg(which)
+                      .arg(which())
                       .arg(start)
                       .arg(end));
     } else if (end < start) {
         violation(endPos, QStringLiteral("%1 ends at %2 degrees, which is below its start angle %3")
-                              .arg(which)
+                              .arg(which())
                               .arg(end)
                               .arg(start));
     } else if (std::fabs(start) > kLargestAngle || std::fabs(end) > kLargestAngle) {
         violation(std::fabs(start) > kLargestAngle ? startPos : endPos,
                   QStringLiteral("%1 runs from %2 to %3 degrees, beyond a million degrees "
                                  "either way")
-                      .arg(which)
+                      .arg(which())
                       .arg(start)
                       .arg(end));
     } else if (end - start > kLongestSpan) {
         violation(endPos, QStringLiteral("%1 runs from %2 to %3 degrees, more than four turns")
-                              .arg(which)
+                              .arg(which())
                               .arg(start)
                               .arg(end));
     }

@@ -64,6 +64,9 @@ struct FntGlyph
     QList<FntLine> lines;
     QList<FntPolyline> polylines;
     QList<FntArc> arcs;
+    // What extents() gives, worked out while the record is read: there even
+    // when the strokes are not kept.
+    FntExtents box;
 
     // Every stroke, arcs as drawn (not their whole circles).
     FntExtents extents() const;
@@ -102,6 +105,9 @@ public:
     // the file broke none. Whatever could be read is kept in font().
     bool read(const QByteArray &bytes);
     bool readFile(const QString &path, QString *errorString = nullptr);
+    // Off: each glyph keeps its code, position, size, advance and box but
+    // not its strokes, which makes checking a large file much cheaper.
+    void setKeepStrokes(bool keep) { m_keepStrokes = keep; }
 
     const FntFont &font() const { return m_font; }
     const QList<FntViolation> &violations() const { return m_violations; }
@@ -115,6 +121,8 @@ private:
     void checkRanges(qint64 rangesPos);
     bool readOffsets(Cursor &in);
     bool readGlyph(Cursor &in, int index, quint16 code);
+    bool readStrokes(Cursor &in, FntGlyph &glyph, quint16 lineCount, quint16 polylineCount,
+                     quint16 arcCount);
     bool readPolylines(Cursor &in, FntGlyph &glyph, quint16 count);
     bool readArcs(Cursor &in, FntGlyph &glyph, quint16 count);
     void checkArcAngles(const FntArc &arc, qint64 pos, int index);
@@ -124,6 +132,7 @@ private:
     FntFont m_font;
     QList<quint16> m_codes; // the codes the ranges enumerate, capped at N
     QList<FntViolation> m_violations;
+    bool m_keepStrokes = true;
 };
 
 } // namespace fnt

@@ -29,6 +29,34 @@ namespace {
 // Longer than the image of sizeableFont() that replaces it.
 const QByteArray kOldContent = QByteArray("an older FNT file that must survive\n").repeated(400);
 
+bool sameBox(const fnt::FntExtents &a, const fnt::FntExtents &b)
+{
+    return a.empty == b.empty
+           && (a.empty
+               || (a.minX == b.minX && a.minY == b.minY && a.maxX == b.maxX && a.maxY == b.maxY));
+}
+
+// varnel-cli reads its images without their strokes and takes each glyph's
+// extents from the reader: that must tell what reading them whole tells.
+bool readsTheSameWithoutStrokes(const QByteArray &bytes, const fnt::FntReader &whole)
+{
+    fnt::FntReader lean;
+    lean.setKeepStrokes(false);
+    lean.read(bytes);
+    const QList<fnt::FntGlyph> &glyphs = whole.font().glyphs;
+    if (lean.violations().size() != whole.violations().size()
+        || lean.font().glyphs.size() != glyphs.size())
+        return false;
+    for (qsizetype i = 0; i < glyphs.size(); ++i) {
+        const fnt::FntGlyph &glyph = lean.font().glyphs.at(i);
+        if (glyph.code != glyphs.at(i).code || glyph.advance != glyphs.at(i).advance
+            || !glyph.lines.isEmpty() || !glyph.polylines.isEmpty() || !glyph.arcs.isEmpty()
+            || !sameBox(glyph.box, glyphs.at(i).extents()))
+            return false;
+    }
+    return true;
+}
+
 // Converts `shx` and reads the image back: nothing when a converted image
 // does not read cleanly, an empty font when nothing was converted.
 std::optional<fnt::FntFont> convertAndRead(const QByteArray &shx,
@@ -42,7 +70,8 @@ std::optional<fnt::FntFont> convertAndRead(const QByteArray &shx,
     if (reason)
         *reason = job.failure.reason;
     fnt::FntReader reader;
-    if (got == ConversionOutcome::Converted && !reader.read(job.fntBytes))
+    if (got == ConversionOutcome::Converted
+        && (!reader.read(job.fntBytes) || !readsTheSameWithoutStrokes(job.fntBytes, reader)))
         return std::nullopt;
     return reader.font();
 }
@@ -232,6 +261,7 @@ private slots:
             QCOMPARE(reader.violations().first().position, position);
         }
         const fnt::FntExtents box = reader.font().extents(); // as a sheet asks
+        QVERIFY(readsTheSameWithoutStrokes(bytes, reader));
         if (position < 0) {
             fnt::FntExtents walked;
             const double span = std::min<double>(end - start, 360.0);
