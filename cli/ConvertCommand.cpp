@@ -116,11 +116,7 @@ QString shownPath(const QString &path)
 
 QString kindName(qint32 fontKind)
 {
-    if (fontKind & ConversionJob::kBigfontKind)
-        return QStringLiteral("big font");
-    if (fontKind & ConversionJob::kUnifontKind)
-        return QStringLiteral("unifont");
-    return QStringLiteral("shape font");
+    return QLatin1String(fontKindName(fontKind));
 }
 
 // "Failed to read SHX file: the shape table runs past the end of the file (...)"

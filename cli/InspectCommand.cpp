@@ -113,21 +113,13 @@ void inspectFnt(Report &report, const QByteArray &bytes)
                                                              : QStringLiteral("problems"));
 }
 
-// A big font's lead byte ranges, read again here since the job keeps only
-// the code page they point to. Table: 2 bytes, entry count, range count,
-// then pairs of 16-bit bounds, little-endian, right after the header.
 void inspectShx(Report &report, const QByteArray &bytes, int chosenCodePage)
 {
     ConversionJob job;
     job.useCodePage = chosenCodePage >= 0;
     job.codePageIndex = qMax(chosenCodePage, 0);
     const ConversionOutcome outcome = job.convertBytes(bytes, QFileInfo(report.path).baseName());
-    if (job.fontKind & ConversionJob::kBigfontKind)
-        report.kind = QStringLiteral("big font");
-    else if (job.fontKind & ConversionJob::kUnifontKind)
-        report.kind = QStringLiteral("unifont");
-    else if (job.fontKind != 0)
-        report.kind = QStringLiteral("shape font");
+    report.kind = QLatin1String(fontKindName(job.fontKind));
     if (outcome != ConversionOutcome::Converted) {
         report.reason = outcomeText(outcome) + QStringLiteral(": ") + job.failure.reason;
         return;

@@ -40,3 +40,13 @@ constexpr bool isUnifont(qint32 fontKind)
 {
     return (fontKind & qint32(FontKind::Unifont)) != 0;
 }
+
+// What the command line calls a kind; empty while none is recognised.
+constexpr const char *fontKindName(qint32 fontKind)
+{
+    if (isBigfont(fontKind))
+        return "big font";
+    if (isUnifont(fontKind))
+        return "unifont";
+    return fontKind != 0 ? "shape font" : "";
+}
