@@ -53,6 +53,8 @@ quint16 CodePageDecoder::decode(const quint8 *bytes, int length, quint16 fallbac
 #include <QString>
 #include <QStringDecoder>
 
+#include <iterator>
+
 namespace {
 
 // Qt 6.4's ICU decoders keep their error count across resetState(), so one
@@ -126,10 +128,14 @@ quint16 CodePageDecoder::decode(const quint8 *bytes, int length, quint16 fallbac
         return unit;
     ResettableDecoder &decoder = m_impl->decoder;
     decoder.restart();
-    const QString text = decoder.decode(
-        QByteArrayView(reinterpret_cast<const char *>(bytes), length));
-    if (decoder.hasError() || text.size() != 1)
+    // Into a buffer of our own: no string is made for each code.
+    const QByteArrayView in(reinterpret_cast<const char *>(bytes), length);
+    QChar units[8];
+    if (decoder.requiredSpace(length) > qsizetype(std::size(units)))
         return fallback;
-    return text.at(0).unicode();
+    const QChar *end = decoder.appendToBuffer(units, in);
+    if (decoder.hasError() || end - units != 1)
+        return fallback;
+    return units[0].unicode();
 }
 #endif

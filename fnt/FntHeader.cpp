@@ -1,8 +1,7 @@
 // The FNT header: font name, header words, glyph count and code ranges.
+#include "fnt/CodeOrder.h"
 #include "fnt/FntBytes.h"
 #include "job/ConversionJob.h"
-
-#include <algorithm>
 
 void ConversionJob::buildFntHeader()
 {
@@ -34,7 +33,7 @@ void ConversionJob::buildFntHeader()
         for (auto it = shapeMap.keyBegin(); it != shapeMap.keyEnd(); ++it)
             mappedCodes.append(mapCharCode(*it));
         codeList = mappedCodes;
-        std::sort(codeList.begin(), codeList.end());
+        fnt::sortByCode(codeList, [](quint16 code) { return code; });
     }
 
     if (glyphCount == 0)

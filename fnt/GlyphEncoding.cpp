@@ -1,5 +1,6 @@
 // Glyph records: every shape drawn, shifted right when it reaches left of
 // x = 0, and encoded behind an offset table.
+#include "fnt/CodeOrder.h"
 #include "fnt/FntBytes.h"
 #include "job/ConversionJob.h"
 
@@ -231,8 +232,10 @@ void ConversionJob::placeGlyphRecords()
         if (*it != 0)
             owners.push_back(Owner{mappedCodes.at(index), index});
     }
+    // Indices ascend already, so an order by code that keeps equal codes in
+    // place is the order by code and index.
     if (!std::is_sorted(owners.begin(), owners.end()))
-        std::sort(owners.begin(), owners.end());
+        fnt::sortByCode(owners, [](const Owner &owner) { return owner.code; });
 
     // The record a code gets, empty when no shape has it.
     auto recordOf = [&](quint16 code, size_t &next) -> std::pair<qsizetype, qsizetype> {
