@@ -68,7 +68,10 @@ private:
     void skipNextCommand();
     void octantArc(quint8 startOffset, quint8 endOffset, double radius, qint8 spec);
     bool bulgeArc(bool run = true);
-    void addArc(double centerX, double centerY, double start, double end, double radius);
+    // `startTrig` and `endTrig`: cosine and sine of start and end, where
+    // the caller has worked them out already.
+    void addArc(double centerX, double centerY, double start, double end, double radius,
+                const double *startTrig = nullptr, const double *endTrig = nullptr);
 
     QPointF toFntPoint(const QPointF &point);
     void flushPendingPoints();

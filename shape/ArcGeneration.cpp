@@ -63,18 +63,25 @@ void ConversionJob::octantArc(quint8 startOffset, quint8 endOffset, double radiu
     a *= kOctant;
     b *= kOctant;
 
+    // Each end's cosine and sine serve both here and for the extents.
+    const double trigA[2] = {std::cos(a), std::sin(a)};
+    const double trigB[2] = {std::cos(b), std::sin(b)};
+
     // The current point is the arc's start.
-    const double cx = currentX - std::cos(a) * scaleX * radius;
-    const double cy = currentY - std::sin(a) * scaleY * radius;
+    const double cx = currentX - trigA[0] * scaleX * radius;
+    const double cy = currentY - trigA[1] * scaleY * radius;
 
     double low = clockwise ? b : a;
     double high = clockwise ? a : b;
-    if (low >= high)
+    const double *highTrig = clockwise ? trigA : trigB;
+    if (low >= high) {
         high += kFullTurn;
-    addArc(cx, cy, low, high, scaleX * radius);
+        highTrig = nullptr; // another angle, whose rounding may differ
+    }
+    addArc(cx, cy, low, high, scaleX * radius, clockwise ? trigB : trigA, highTrig);
 
-    currentX = cx + std::cos(b) * scaleX * radius;
-    currentY = cy + std::sin(b) * scaleY * radius;
+    currentX = cx + trigB[0] * scaleX * radius;
+    currentY = cy + trigB[1] * scaleY * radius;
 }
 
 // Reads dx, dy and, unless the pair ends a code 13 list, the bulge byte;
@@ -165,7 +172,7 @@ bool ConversionJob::bulgeArc(bool run)
 }
 
 void ConversionJob::addArc(double centerX, double centerY, double start, double end,
-                           double radius)
+                           double radius, const double *startTrig, const double *endTrig)
 {
     glyphStepsLeft -= kStepsPerArc - 1; // its command has taken one step already
     // Both arc kinds give angles within [-2 pi, 6 pi] and end >= start;
@@ -181,13 +188,31 @@ void ConversionJob::addArc(double centerX, double centerY, double start, double 
                          toAngle(endDeg)});
 
     // Widen the extents by both end points.
-    const double startDx = std::cos(start) * r;
-    const double endDx = std::cos(end) * r;
+    double startCos;
+    double startSin;
+    double endCos;
+    double endSin;
+    if (startTrig) {
+        startCos = startTrig[0];
+        startSin = startTrig[1];
+    } else {
+        startCos = std::cos(start);
+        startSin = std::sin(start);
+    }
+    if (endTrig) {
+        endCos = endTrig[0];
+        endSin = endTrig[1];
+    } else {
+        endCos = std::cos(end);
+        endSin = std::sin(end);
+    }
+    const double startDx = startCos * r;
+    const double endDx = endCos * r;
     const double raisedY = center.y() + double(fntBaseline);
     const double sx = center.x() + startDx;
-    const double sy = raisedY + std::sin(start) * r;
+    const double sy = raisedY + startSin * r;
     const double ex = center.x() + endDx;
-    const double ey = raisedY + std::sin(end) * r;
+    const double ey = raisedY + endSin * r;
     auto lower = [](qint32 extent, double value) {
         return truncToInt(value < extent ? value : double(extent));
     };
