@@ -50,7 +50,7 @@ wineserver -p
 winpath() { echo "Z:${1//\//\\}"; }
 gccdir=$(ls -d /usr/lib/gcc/$host/*-posix | sort -V | tail -n1)
 failed=0
-for test in tst_fontfiles tst_drawing tst_samples CommandLineTest ConvertTest tst_inspect; do
+for test in tst_fontfiles tst_drawing tst_samples tst_fntreader ConvertTest tst_inspect; do
     [ -f "$build/bin/$test.exe" ] || fail "$test.exe was not built"
     result=$tmp/$test.txt
     status=0

@@ -17,7 +17,7 @@ using namespace shxtest;
 
 namespace {
 
-[[maybe_unused]] QByteArray lineFont(int length = 8) // the Windows build skips its users
+QByteArray lineFont(int length = 8)
 {
     return shapeFont(8, {{65, definition("L", ShapeCode().vector(length, 0))}});
 }
@@ -30,6 +30,9 @@ class ConvertTest : public QObject, TestFolder
 
 private slots:
     void init();
+    void singleRun_data();
+    void singleRun();
+    void batchSameWhateverTheThreads();
     void destinations_data();
     void destinations();
     void outputsThatAreOneFileCollide();
@@ -59,6 +62,64 @@ private:
 void ConvertTest::init()
 {
     QVERIFY(reset());
+}
+
+void ConvertTest::singleRun_data()
+{
+    QTest::addColumn<QString>("arguments");
+    QTest::addColumn<int>("exitCode");
+    QTest::addColumn<QString>("message");
+
+    QTest::newRow("converted") << "good.shx out.fnt" << 0 << "Converted successfully";
+    QTest::newRow("input not a font") << "broken.shx out.fnt" << 1 << "Failed to read SHX file";
+    QTest::newRow("no such folder") << "good.shx no/out.fnt" << 1 << "Failed to write FNT file";
+    QTest::newRow("inspect no font") << "inspect broken.shx" << 1 << "Failed to read SHX file";
+}
+
+void ConvertTest::singleRun()
+{
+    QFETCH(QString, arguments);
+    QFETCH(int, exitCode);
+    QFETCH(QString, message);
+
+    QVERIFY(write("good.shx", lineFont()));
+    QVERIFY(write("broken.shx", "not a font at all"));
+    const Run result = run(arguments.split(QLatin1Char(' ')));
+    QCOMPARE(result.exitCode, exitCode);
+    // Success and its message on standard output, failures on standard error.
+    QVERIFY2((exitCode ? result.err : result.out).contains(message), qPrintable(result.err));
+    QCOMPARE(QFileInfo::exists(path("out.fnt")), exitCode == 0);
+    // Never the toolkit's own warnings or a crash report.
+    QVERIFY2(!result.err.contains(QRegularExpression("\\bQ[A-Z]\\w+")), qPrintable(result.err));
+}
+
+void ConvertTest::batchSameWhateverTheThreads()
+{
+    for (int n = 0; n < 12; ++n) // a different font for every n
+        QVERIFY(write(QStringLiteral("fonts/f%1.shx").arg(n),
+                      shapeFont(8, {{65, definition("S", ShapeCode().vector(1 + n, n))}})));
+    QVERIFY(write("fonts/deeper/line.SHX", lineFont()));
+    QVERIFY(write("fonts/bad.shx", lineFont().left(30))); // cut inside the index
+    QVERIFY(write("fonts/notes.txt", "not looked at"));
+
+    const Run one = run({"-r", "-j", "1", "-o", "one", "fonts", "gone.shx"});
+    const Run two = run({"-r", "-j", "2", "-o", "two", "fonts", "gone.shx"});
+    QCOMPARE(one.exitCode, 1);
+    QCOMPARE(one.out, QStringLiteral("Converted 13 of 15 SHX fonts (2 failed).\n"));
+    const QRegularExpression failed("bad.shx: Failed to read SHX file.*\n.*gone.shx: no such file");
+    QVERIFY2(one.err.contains(failed), qPrintable(one.err));
+    QCOMPARE(two.out + two.err, one.out + one.err);
+    const QStringList names = entriesBelow(path("one"));
+    QCOMPARE(names.size(), 14); // 12 fonts, deeper and deeper/line.fnt: -r mirrors the tree
+    QCOMPARE(entriesBelow(path("two")), names);
+    for (const QString &name : names)
+        QVERIFY2(read("one/" + name) == read("two/" + name), qPrintable(name));
+
+    // Height 8 is 128 units over a baseline at 63: the vector of 8 to the
+    // right runs from (0,63) to (128,63).
+    const Run inspect = run({"inspect", "one/deeper/line.fnt"});
+    QCOMPARE(inspect.exitCode, 0);
+    QVERIFY2(inspect.out.contains("extents:  x 0 to 128, y 63 to 63"), qPrintable(inspect.out));
 }
 
 void ConvertTest::destinations_data()
