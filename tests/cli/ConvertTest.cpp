@@ -222,20 +222,18 @@ void ConvertTest::overwriting()
     QFETCH(QString, summary);
     QFETCH(QStringList, replaced);
 
+    // Writes `name` as if `age` seconds ago.
     const QDateTime now = QDateTime::currentDateTimeUtc();
-    for (const char *name : {"old", "new", "missing"}) {
-        QVERIFY(write(QStringLiteral("in/%1.shx").arg(name), lineFont()));
-        QFile shx(path(QStringLiteral("in/%1.shx").arg(name)));
-        QVERIFY(shx.open(QIODevice::ReadWrite));
-        QVERIFY(shx.setFileTime(now.addSecs(-3600), QFileDevice::FileModificationTime));
-    }
+    const auto writeAged = [&](const QString &name, const QByteArray &bytes, int age) {
+        QFile file(path(name));
+        return write(name, bytes) && file.open(QIODevice::ReadWrite)
+               && file.setFileTime(now.addSecs(age), QFileDevice::FileModificationTime);
+    };
+    for (const char *name : {"old", "new", "missing"})
+        QVERIFY(writeAged(QStringLiteral("in/%1.shx").arg(name), lineFont(), -3600));
     // old.fnt predates its SHX file, new.fnt was made after it.
-    for (const auto &[name, age] : {std::pair{"old", -7200}, std::pair{"new", -60}}) {
-        QVERIFY(write(QStringLiteral("out/%1.fnt").arg(name), "kept"));
-        QFile fnt(path(QStringLiteral("out/%1.fnt").arg(name)));
-        QVERIFY(fnt.open(QIODevice::ReadWrite));
-        QVERIFY(fnt.setFileTime(now.addSecs(age), QFileDevice::FileModificationTime));
-    }
+    QVERIFY(writeAged("out/old.fnt", "kept", -7200));
+    QVERIFY(writeAged("out/new.fnt", "kept", -60));
 
     const Run result = run({option, "-o", "out", "in"});
     QCOMPARE(result.exitCode, 0);

@@ -257,9 +257,11 @@ void InspectTest::previewWritesFontPngHereAndNothingElse()
 
 void InspectTest::previewReversedRangeIsAUsageError()
 {
+#ifndef VARNEL_HAVE_PREVIEW
+    QSKIP("varnel-cli is built without preview");
+#else
     QVERIFY(write("one.shx", shapeFont(8, {{65, definition("A", kBar)}})));
     const Run result = run({"preview", "one.shx", "--codes", "5-1"});
-#ifdef VARNEL_HAVE_PREVIEW
     QCOMPARE(result.exitCode, 2);
     QVERIFY2(result.err.contains("reversed"), qPrintable(result.err));
     QCOMPARE(entries(), QStringList{"one.shx"});
@@ -267,8 +269,6 @@ void InspectTest::previewReversedRangeIsAUsageError()
     const Run empty = run({"preview", "one.shx", "--codes", "0x3000-0x3100"});
     QCOMPARE(empty.exitCode, 1);
     QVERIFY2(empty.err.contains("0x3000-0x3100"), qPrintable(empty.err));
-#else
-    Q_UNUSED(result);
 #endif
 }
 
