@@ -68,11 +68,13 @@ private slots:
     void previewRefusesASheetTooLarge();
     void helpManualAndCompletionListEveryOption();
 
+#ifdef VARNEL_HAVE_PREVIEW
 private:
     QImage sheet(const QString &name) const
     {
         return QImage(path(name)).convertToFormat(QImage::Format_RGB32);
     }
+#endif
 };
 
 void InspectTest::init()
