@@ -134,10 +134,12 @@ QString glyphList(const QStringList &items, int total)
     return text;
 }
 
-// What a person should look at although the font converted. `extents`
-// unites the glyphs' own, which the reader worked out.
-QStringList warningsFor(const ConversionJob &job, const fnt::FntFont &font, const Options &options,
-                        fnt::FntExtents &extents)
+// What a person should look at although the font converted. With `exact`
+// the reader worked out every glyph's extents and `extents` unites them;
+// otherwise a glyph's own are worked out only where the reader's bounds
+// cannot tell whether it reaches far, or where it is listed.
+QStringList warningsFor(const ConversionJob &job, const fnt::FntFont &font, const QByteArray &image,
+                        const Options &options, bool exact, fnt::FntExtents &extents)
 {
     QStringList warnings;
     if (!job.missingSubshapes.isEmpty()) {
@@ -168,14 +170,30 @@ QStringList warningsFor(const ConversionJob &job, const fnt::FntFont &font, cons
     const double reach = double(kFarHeights) * qMax<qint16>(1, font.height);
     QStringList far;
     int farCount = 0;
+    bool drawsSomething = false;
     for (const fnt::FntGlyph &glyph : font.glyphs) {
-        const fnt::FntExtents &box = glyph.box;
-        if (box.empty)
+        if (glyph.bounds.empty)
             continue;
-        extents.unite(box);
+        drawsSomething = true;
         const double right = qMax<double>(glyph.advance, font.width);
-        if (box.minX < -reach || box.maxX > right + reach || box.minY < -reach
-            || box.maxY > font.height + reach) {
+        const auto reachesFar = [&](const fnt::FntExtents &box) {
+            return !box.empty
+                   && (box.minX < -reach || box.maxX > right + reach || box.minY < -reach
+                       || box.maxY > font.height + reach);
+        };
+        fnt::FntExtents box;
+        if (exact) {
+            box = glyph.box;
+            extents.unite(box);
+        } else if (!reachesFar(glyph.bounds)) {
+            continue; // the bounds hold the extents
+        } else if (reachesFar(glyph.box) && far.size() >= kListedGlyphs) {
+            ++farCount; // its lines and points alone reach far, and it is not listed
+            continue;
+        } else {
+            box = fnt::FntReader::extentsOf(image, glyph);
+        }
+        if (reachesFar(box)) {
             if (far.size() < kListedGlyphs)
                 far << QStringLiteral("%1 (x %L2 to %L3, y %L4 to %L5)")
                            .arg(glyph.code)
@@ -186,7 +204,7 @@ QStringList warningsFor(const ConversionJob &job, const fnt::FntFont &font, cons
             ++farCount;
         }
     }
-    if (font.glyphCount > 0 && extents.empty)
+    if (font.glyphCount > 0 && !drawsSomething)
         warnings << QStringLiteral("the font draws nothing: none of its %L1 glyphs has a stroke")
                         .arg(font.glyphCount);
     if (farCount > 0)
@@ -231,12 +249,13 @@ void convertTask(Task &task, const Options &options)
     // Only the glyphs' extents are needed, not their strokes.
     fnt::FntReader reader;
     reader.setKeepStrokes(false);
+    reader.setExactExtents(options.json); // only --json shows every glyph's
     reader.read(job.fntBytes);
     const fnt::FntFont &font = reader.font();
     task.glyphs = font.glyphCount;
     task.ranges = font.ranges;
     task.problems = reader.violations();
-    task.warnings = warningsFor(job, font, options, task.extents);
+    task.warnings = warningsFor(job, font, job.fntBytes, options, options.json, task.extents);
 }
 
 // -n and -u: whether the existing output stays as it is, and why.

@@ -311,7 +311,26 @@ bool FntReader::readStrokes(Cursor &in, FntGlyph &glyph, quint16 lineCount,
         if (m_keepStrokes)
             glyph.lines.append(line);
     }
-    return readPolylines(in, glyph, polylineCount) && readArcs(in, glyph, arcCount);
+    if (!readPolylines(in, glyph, polylineCount) || !readArcs(in, glyph, arcCount))
+        return false;
+    glyph.bounds.unite(glyph.box);
+    return true;
+}
+
+FntExtents FntReader::extentsOf(const QByteArray &bytes, const FntGlyph &glyph)
+{
+    FntReader again; // its findings are not wanted: read() made them
+    FntGlyph whole;
+    Cursor in(bytes);
+    quint16 lineCount = 0;
+    quint16 polylineCount = 0;
+    quint16 arcCount = 0;
+    if (!in.take(glyph.position) || !in.take(2) || !in.readU16BE(lineCount)
+        || !in.readU16BE(polylineCount) || !in.readU16BE(arcCount) || !in.take(kReservedBytes))
+        return {};
+    again.setKeepStrokes(false);
+    again.readStrokes(in, whole, lineCount, polylineCount, arcCount);
+    return whole.box;
 }
 
 bool FntReader::readPolylines(Cursor &in, FntGlyph &glyph, quint16 count)
@@ -358,7 +377,16 @@ bool FntReader::readArcs(Cursor &in, FntGlyph &glyph, quint16 count)
         in.readF32BE(arc.startAngle);
         in.readF32BE(arc.endAngle);
         checkArcAngles(arc, pos, i);
-        addArc(glyph.box, arc);
+        // Only an arc that extents() draws widens the bounds, so both are
+        // empty together.
+        if (std::isfinite(arc.startAngle) && std::isfinite(arc.endAngle)
+            && arc.endAngle >= arc.startAngle) {
+            const double reach = std::fabs(double(arc.radius));
+            glyph.bounds.add(arc.centerX - reach, arc.centerY - reach);
+            glyph.bounds.add(arc.centerX + reach, arc.centerY + reach);
+            if (m_exactExtents)
+                addArc(glyph.box, arc);
+        }
         if (m_keepStrokes)
             glyph.arcs.append(arc);
     }

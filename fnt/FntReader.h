@@ -65,8 +65,12 @@ struct FntGlyph
     QList<FntPolyline> polylines;
     QList<FntArc> arcs;
     // What extents() gives, worked out while the record is read: there even
-    // when the strokes are not kept.
+    // when the strokes are not kept. Without exact extents only the lines
+    // and polyline points count, which extents() holds too.
     FntExtents box;
+    // Every stroke, each arc as its whole circle: holds extents(), and is
+    // empty exactly when extents() is.
+    FntExtents bounds;
 
     // Every stroke, arcs as drawn (not their whole circles).
     FntExtents extents() const;
@@ -108,6 +112,12 @@ public:
     // Off: each glyph keeps its code, position, size, advance and box but
     // not its strokes, which makes checking a large file much cheaper.
     void setKeepStrokes(bool keep) { m_keepStrokes = keep; }
+    // Off: arcs are left out of each glyph's box (no trigonometry); bounds
+    // still hold them, and extentsOf() gives the exact extents where needed.
+    void setExactExtents(bool exact) { m_exactExtents = exact; }
+    // The extents of a glyph of `bytes` read without its strokes: its record
+    // is read again. The same values as extents() of the glyph read whole.
+    static FntExtents extentsOf(const QByteArray &bytes, const FntGlyph &glyph);
 
     const FntFont &font() const { return m_font; }
     const QList<FntViolation> &violations() const { return m_violations; }
@@ -133,6 +143,7 @@ private:
     QList<quint16> m_codes; // the codes the ranges enumerate, capped at N
     QList<FntViolation> m_violations;
     bool m_keepStrokes = true;
+    bool m_exactExtents = true;
 };
 
 } // namespace fnt

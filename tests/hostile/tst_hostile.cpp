@@ -36,23 +36,37 @@ bool sameBox(const fnt::FntExtents &a, const fnt::FntExtents &b)
                || (a.minX == b.minX && a.minY == b.minY && a.maxX == b.maxX && a.maxY == b.maxY));
 }
 
-// varnel-cli reads its images without their strokes and takes each glyph's
-// extents from the reader: that must tell what reading them whole tells.
+bool holds(const fnt::FntExtents &outer, const fnt::FntExtents &inner)
+{
+    return inner.empty
+           || (!outer.empty && outer.minX <= inner.minX && outer.minY <= inner.minY
+               && outer.maxX >= inner.maxX && outer.maxY >= inner.maxY);
+}
+
+// varnel-cli reads its images without their strokes, and without --json
+// without the arcs' extents, working a glyph's out only where it must: that
+// must tell what reading them whole tells.
 bool readsTheSameWithoutStrokes(const QByteArray &bytes, const fnt::FntReader &whole)
 {
-    fnt::FntReader lean;
-    lean.setKeepStrokes(false);
-    lean.read(bytes);
     const QList<fnt::FntGlyph> &glyphs = whole.font().glyphs;
-    if (lean.violations().size() != whole.violations().size()
-        || lean.font().glyphs.size() != glyphs.size())
-        return false;
-    for (qsizetype i = 0; i < glyphs.size(); ++i) {
-        const fnt::FntGlyph &glyph = lean.font().glyphs.at(i);
-        if (glyph.code != glyphs.at(i).code || glyph.advance != glyphs.at(i).advance
-            || !glyph.lines.isEmpty() || !glyph.polylines.isEmpty() || !glyph.arcs.isEmpty()
-            || !sameBox(glyph.box, glyphs.at(i).extents()))
+    for (const bool exact : {true, false}) {
+        fnt::FntReader lean;
+        lean.setKeepStrokes(false);
+        lean.setExactExtents(exact);
+        lean.read(bytes);
+        if (lean.violations().size() != whole.violations().size()
+            || lean.font().glyphs.size() != glyphs.size())
             return false;
+        for (qsizetype i = 0; i < glyphs.size(); ++i) {
+            const fnt::FntGlyph &glyph = lean.font().glyphs.at(i);
+            const fnt::FntExtents drawn = glyphs.at(i).extents();
+            if (glyph.code != glyphs.at(i).code || glyph.advance != glyphs.at(i).advance
+                || !glyph.lines.isEmpty() || !glyph.polylines.isEmpty() || !glyph.arcs.isEmpty()
+                || glyph.bounds.empty != drawn.empty || !holds(glyph.bounds, drawn)
+                || (exact ? !sameBox(glyph.box, drawn) : !holds(drawn, glyph.box))
+                || !sameBox(fnt::FntReader::extentsOf(bytes, glyph), drawn))
+                return false;
+        }
     }
     return true;
 }
