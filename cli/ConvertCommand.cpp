@@ -30,6 +30,9 @@
 #include <thread>
 #include <vector>
 
+#ifdef __GLIBC__
+#include <malloc.h>
+#endif
 #ifndef Q_OS_WIN
 #include <sys/ioctl.h>
 #include <sys/stat.h>
@@ -762,6 +765,14 @@ QString helpText(const QCommandLineParser &parser)
 
 int runConvert(int argc, char *argv[])
 {
+#ifdef __GLIBC__
+    // A conversion allocates and frees buffers of up to some megabytes.
+    // glibc would map each afresh, so its pages fault in on every use and
+    // the mapping calls make the threads wait on each other; kept in the
+    // heap, the next conversion reuses them.
+    mallopt(M_MMAP_THRESHOLD, 64 << 20);
+    mallopt(M_TRIM_THRESHOLD, 128 << 20);
+#endif
     QCoreApplication app(argc, argv);
     nameApplication();
 
