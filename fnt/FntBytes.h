@@ -83,6 +83,12 @@ inline void storeU16BE(char *&p, qint32 value)
     *p++ = char(value & 0xFF);
 }
 
+inline void storeU32BE(char *&p, quint32 value)
+{
+    qToBigEndian<quint32>(value, p);
+    p += 4;
+}
+
 inline void storeF32BE(char *&p, float value)
 {
     quint32 bits = 0;

@@ -458,20 +458,6 @@ void FntReader::violation(qint64 position, const QString &message)
     m_violations.append({position, message});
 }
 
-void FntExtents::add(double x, double y)
-{
-    if (empty) {
-        minX = maxX = x;
-        minY = maxY = y;
-        empty = false;
-        return;
-    }
-    minX = std::min(minX, x);
-    maxX = std::max(maxX, x);
-    minY = std::min(minY, y);
-    maxY = std::max(maxY, y);
-}
-
 void FntExtents::unite(const FntExtents &other)
 {
     if (other.empty)

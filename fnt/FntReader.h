@@ -11,6 +11,8 @@
 #include <QPoint>
 #include <QString>
 
+#include <algorithm>
+
 namespace fnt {
 
 struct FntRange
@@ -54,6 +56,21 @@ struct FntExtents
     void add(double x, double y);
     void unite(const FntExtents &other);
 };
+
+// Inline: the reader adds every point of every glyph.
+inline void FntExtents::add(double x, double y)
+{
+    if (empty) {
+        minX = maxX = x;
+        minY = maxY = y;
+        empty = false;
+        return;
+    }
+    minX = std::min(minX, x);
+    maxX = std::max(maxX, x);
+    minY = std::min(minY, y);
+    maxY = std::max(maxY, y);
+}
 
 struct FntGlyph
 {

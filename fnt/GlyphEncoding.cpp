@@ -7,6 +7,7 @@
 #include <QtEndian>
 
 #include <algorithm>
+#include <cstring>
 #include <vector>
 
 namespace {
@@ -269,12 +270,19 @@ void ConversionJob::placeGlyphRecords()
             return;
         }
     }
-    fntBytes.reserve(qsizetype(pos));
-    quint64 offset = quint64(fntBytes.size()) + quint64(glyphCount) * fnt::kOffsetEntrySize;
+    // Sized once and written in place: appending four bytes at a time goes
+    // through the general insertion for every glyph.
+    const qsizetype tableStart = fntBytes.size();
+    fntBytes.resize(qsizetype(pos));
+    char *p = fntBytes.data() + tableStart;
+    quint64 offset = quint64(tableStart) + quint64(glyphCount) * fnt::kOffsetEntrySize;
     for (const auto &record : std::as_const(placed)) {
-        fnt::putU32BE(fntBytes, quint32(offset));
+        fnt::storeU32BE(p, quint32(offset));
         offset += quint64(record.second);
     }
-    for (const auto &record : std::as_const(placed))
-        fntBytes.append(glyphRecords.constData() + record.first, record.second);
+    for (const auto &record : std::as_const(placed)) {
+        std::memcpy(p, glyphRecords.constData() + record.first, size_t(record.second));
+        p += record.second;
+    }
+    Q_ASSERT(p == fntBytes.constData() + fntBytes.size());
 }
