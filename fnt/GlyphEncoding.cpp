@@ -39,10 +39,17 @@ void ConversionJob::encodeGlyph(qint32 advance, double shift)
     char *p = glyphBytes.data();
     const double baseline = double(fntBaseline);
     // Heights are kept in the order their fields stand in the record, so
-    // that raiseGlyphRecords can walk both together.
-    auto storeY = [&](double height) {
-        storeCoordinate(p, height + baseline);
-        recordHeights.append(height);
+    // that raiseGlyphRecords can walk both together. Room for all of them is
+    // made at once, rather than one append per field.
+    qsizetype heightCount = 2 * lines.size() + arcs.size();
+    for (const GlyphPolyline &polyline : std::as_const(polylines))
+        heightCount += polyline.points.size();
+    const qsizetype heightsBefore = recordHeights.size();
+    recordHeights.resize(heightsBefore + heightCount);
+    double *height = recordHeights.data() + heightsBefore;
+    auto storeY = [&](double value) {
+        storeCoordinate(p, value + baseline);
+        *height++ = value;
     };
 
     // Head: advance, the three counts, six reserved zero bytes.
@@ -74,6 +81,7 @@ void ConversionJob::encodeGlyph(qint32 advance, double shift)
         fnt::storeF32BE(p, arc.endAngle);
     }
     Q_ASSERT(p == glyphBytes.constData() + glyphBytes.size());
+    Q_ASSERT(height == recordHeights.constData() + recordHeights.size());
     glyphRecords.append(glyphBytes);
 }
 
