@@ -11,6 +11,7 @@
 #include <QString>
 
 #include <cstdio>
+#include <cstring>
 
 using namespace shxtest;
 
@@ -104,9 +105,13 @@ QByteArray longHeader()
 
 int main(int argc, char *argv[])
 {
-    if (argc != 2) {
-        std::fprintf(stderr, "usage: varnel-fuzz-seeds DIR\n");
-        return 2;
+    // An option is never a folder name: `--help` must not make one.
+    if (argc != 2 || argv[1][0] == '-') {
+        const bool help = argc == 2 && (std::strcmp(argv[1], "-h") == 0
+                                        || std::strcmp(argv[1], "--help") == 0);
+        std::fprintf(help ? stdout : stderr,
+                     "usage: varnel-fuzz-seeds DIR\nWrites the fuzzer's seed fonts into DIR.\n");
+        return help ? 0 : 2;
     }
     const QString dir = QString::fromLocal8Bit(argv[1]);
     if (!QDir().mkpath(dir)) {
