@@ -40,8 +40,5 @@ bool stderrIsTerminal();
 
 int runConvert(int argc, char *argv[]);
 int runInspect(int argc, char *argv[]);
-#ifdef VARNEL_HAVE_PREVIEW
-int runPreview(int argc, char *argv[]);
-#endif
 
 } // namespace cli

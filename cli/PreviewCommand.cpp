@@ -221,8 +221,6 @@ bool drawFont(const QString &fontPath, const QString &sheetPath, const QList<Cod
     return true;
 }
 
-} // namespace
-
 int runPreview(int argc, char *argv[])
 {
     qInstallMessageHandler(dropToolkitMessages);
@@ -303,4 +301,11 @@ int runPreview(int argc, char *argv[])
     return allDrawn ? Success : Failure;
 }
 
+} // namespace
 } // namespace cli
+
+// The module's one entry point, which varnel-cli looks up by name.
+extern "C" Q_DECL_EXPORT int varnelPreview(int argc, char *argv[])
+{
+    return cli::runPreview(argc, argv);
+}

@@ -4,6 +4,9 @@
 #include "io/FileAccess.h"
 
 #include <QCoreApplication>
+#include <QDir>
+#include <QFileInfo>
+#include <QLibrary>
 #include <QTextStream>
 
 #include <cstdio>
@@ -93,6 +96,38 @@ bool stderrIsTerminal()
 
 } // namespace cli
 
+#ifdef VARNEL_HAVE_PREVIEW
+namespace {
+
+// Loads the preview module from beside the program, or from where it is
+// installed, and runs it.
+int runPreviewModule(int argc, char *argv[])
+{
+    const QFileInfo self(QStringLiteral("/proc/self/exe"));
+    const QString programDir = self.exists() ? QFileInfo(self.canonicalFilePath()).absolutePath()
+                                             : QFileInfo(QString::fromLocal8Bit(argv[0])).absolutePath();
+    const QStringList dirs{programDir, QDir(programDir).filePath(QStringLiteral(VARNEL_PREVIEW_DIR))};
+    QString error;
+    for (const QString &dir : dirs) {
+        QLibrary module(QDir(dir).filePath(QStringLiteral("varnel-preview")));
+        using Entry = int (*)(int, char **);
+        if (const auto entry = reinterpret_cast<Entry>(module.resolve("varnelPreview")))
+            return entry(argc, argv);
+        // A module that is there but does not load says why.
+        if (!QDir(dir).entryList({QStringLiteral("varnel-preview.*")}, QDir::Files).isEmpty())
+            error = module.errorString();
+    }
+    if (error.isEmpty())
+        error = QStringLiteral("the varnel-preview module is neither in %1 nor in %2")
+                    .arg(QDir::cleanPath(dirs.at(0)), QDir::cleanPath(dirs.at(1)));
+    std::fprintf(stderr, "varnel-cli: preview is not available: %s\n",
+                 qPrintable(io::printableName(error)));
+    return cli::Failure;
+}
+
+} // namespace
+#endif
+
 int main(int argc, char *argv[])
 {
     // A subcommand is the first argument; everything else is a conversion.
@@ -100,7 +135,7 @@ int main(int argc, char *argv[])
         return cli::runInspect(argc, argv);
 #ifdef VARNEL_HAVE_PREVIEW
     if (argc > 1 && std::strcmp(argv[1], "preview") == 0)
-        return cli::runPreview(argc, argv);
+        return runPreviewModule(argc, argv);
 #endif
     return cli::runConvert(argc, argv);
 }
