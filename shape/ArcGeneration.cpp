@@ -5,6 +5,7 @@
 #include "job/ConversionJob.h"
 
 #include <cmath>
+#include <utility>
 
 namespace {
 
@@ -188,24 +189,12 @@ void ConversionJob::addArc(double centerX, double centerY, double start, double 
                          toAngle(endDeg)});
 
     // Widen the extents by both end points.
-    double startCos;
-    double startSin;
-    double endCos;
-    double endSin;
-    if (startTrig) {
-        startCos = startTrig[0];
-        startSin = startTrig[1];
-    } else {
-        startCos = std::cos(start);
-        startSin = std::sin(start);
-    }
-    if (endTrig) {
-        endCos = endTrig[0];
-        endSin = endTrig[1];
-    } else {
-        endCos = std::cos(end);
-        endSin = std::sin(end);
-    }
+    // Cosine and sine of an angle, as the caller worked them out if it did.
+    const auto cosSin = [](const double *given, double angle) {
+        return given ? std::pair{given[0], given[1]} : std::pair{std::cos(angle), std::sin(angle)};
+    };
+    const auto [startCos, startSin] = cosSin(startTrig, start);
+    const auto [endCos, endSin] = cosSin(endTrig, end);
     const double startDx = startCos * r;
     const double endDx = endCos * r;
     const double raisedY = center.y() + double(fntBaseline);
