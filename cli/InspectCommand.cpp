@@ -275,6 +275,14 @@ void printText(const Report &report, QTextStream &out, QTextStream &err)
 // The names and shapes of conversion's --json where the two meet: "glyphs",
 // ranges as [first, last], extents as minX, minY, maxX, maxY.
 
+QJsonArray codesJson(const QList<quint16> &codes)
+{
+    QJsonArray array;
+    for (quint16 code : codes)
+        array.append(code);
+    return array;
+}
+
 QJsonArray rangesJson(const QList<CodeRange> &ranges)
 {
     QJsonArray array;
@@ -325,21 +333,12 @@ QJsonObject toJson(const Report &report)
         QJsonArray missing;
         for (auto it = report.missingSubshapes.cbegin(); it != report.missingSubshapes.cend();
              ++it) {
-            QJsonArray calls;
-            for (quint16 number : it.value())
-                calls.append(number);
             missing.append(QJsonObject{{QStringLiteral("glyph"), it.key()},
-                                       {QStringLiteral("calls"), calls}});
+                                       {QStringLiteral("calls"), codesJson(it.value())}});
         }
         object.insert(QStringLiteral("missingSubshapes"), missing);
-        QJsonArray empty;
-        for (quint16 code : report.drawNothing)
-            empty.append(code);
-        object.insert(QStringLiteral("drawNothing"), empty);
-        QJsonArray deep;
-        for (quint16 code : report.tooDeep)
-            deep.append(code);
-        object.insert(QStringLiteral("nestedTooDeeply"), deep);
+        object.insert(QStringLiteral("drawNothing"), codesJson(report.drawNothing));
+        object.insert(QStringLiteral("nestedTooDeeply"), codesJson(report.tooDeep));
     }
     return object;
 }
