@@ -17,12 +17,13 @@ bool ConversionJob::buildFnt()
     // Some glyph reaches below the baseline: raise it just enough. Done
     // once; minY is not looked at afterwards.
     if (minY < 0) {
+        const qint32 baseline = fntBaseline;
         const qint64 raised = qint64(fntBaseline) - minY;
         fntBaseline = qint32(qMin<qint64>(raised, std::numeric_limits<qint32>::max()));
         fnt::patchU16BE(fntBytes, baselinePos, fntBaseline);
-        raiseGlyphRecords();
+        raiseGlyphRecords(qint64(fntBaseline) - baseline);
     }
-    recordHeights = {};
+    exactHeights = {};
     placeGlyphRecords();
     glyphRecords = {};
     recordEnds = {};

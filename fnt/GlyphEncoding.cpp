@@ -7,7 +7,9 @@
 #include <QtEndian>
 
 #include <algorithm>
+#include <cmath>
 #include <cstring>
+#include <limits>
 #include <vector>
 
 namespace {
@@ -17,6 +19,28 @@ constexpr qint32 kEmptyAdvance = 128;
 void storeCoordinate(char *&p, double value)
 {
     fnt::storeU16BE(p, truncToInt(value));
+}
+
+// Whether a y field written as `raised` (= height + baseline) becomes its
+// value plus the rise when the baseline rises by a whole number: then the
+// raise need not keep the height. Two kinds qualify, both far inside 16 bits
+// so the field itself gives back the truncated value:
+// - a whole height: the sums are whole numbers, added exactly;
+// - a raised value of at least 1 whose fraction keeps 2^-20 from either
+//   whole number: the rounding of any sum (below 2^-21 up to 2^33) cannot
+//   carry it across one, so truncation adds the rise unchanged.
+bool raisesExactly(double height, double raised)
+{
+    constexpr double kLimit = 32768.0;
+    constexpr double kMargin = 1.0 / (1 << 20);
+    if (!(raised > -kLimit && raised < kLimit))
+        return false; // also NaN
+    if (height == std::trunc(height))
+        return true;
+    if (raised < 1.0)
+        return false;
+    const double fraction = raised - std::floor(raised);
+    return fraction >= kMargin && fraction <= 1.0 - kMargin;
 }
 
 } // namespace
@@ -35,21 +59,26 @@ qsizetype ConversionJob::glyphRecordSize() const
 // toFntPoint would have made, so every value is the same double.
 void ConversionJob::encodeGlyph(qint32 advance, double shift)
 {
-    glyphBytes.resize(glyphRecordSize());
-    char *p = glyphBytes.data();
+    const qsizetype size = glyphRecordSize();
+    // Room for the records grows to an estimate of the whole, taken from the
+    // glyphs so far, rather than by doubling: each doubling copies the lot
+    // into fresh memory, and fresh pages are what a conversion waits on.
+    const qsizetype needed = glyphRecords.size() + size;
+    if (needed > glyphRecords.capacity()) {
+        const qsizetype whole = needed / (recordEnds.size() + 1) * shapeMap.size() * 9 / 8;
+        const qsizetype room = qMin(qMax(whole, glyphRecords.capacity() * 5 / 4), kMaxFntBytes);
+        glyphRecords.reserve(qMax(needed, room));
+    }
+    glyphBytes.resize(size);
+    char *const start = glyphBytes.data();
+    char *p = start;
     const double baseline = double(fntBaseline);
-    // Heights are kept in the order their fields stand in the record, so
-    // that raiseGlyphRecords can walk both together. Room for all of them is
-    // made at once, rather than one append per field.
-    qsizetype heightCount = 2 * lines.size() + arcs.size();
-    for (const GlyphPolyline &polyline : std::as_const(polylines))
-        heightCount += polyline.points.size();
-    const qsizetype heightsBefore = recordHeights.size();
-    recordHeights.resize(heightsBefore + heightCount);
-    double *height = recordHeights.data() + heightsBefore;
-    auto storeY = [&](double value) {
-        storeCoordinate(p, value + baseline);
-        *height++ = value;
+    const qsizetype recordStart = glyphRecords.size();
+    auto storeY = [&](double height) {
+        const double raised = height + baseline;
+        if (!raisesExactly(height, raised))
+            exactHeights.append(ExactHeight{recordStart + (p - start), height});
+        storeCoordinate(p, raised);
     };
 
     // Head: advance, the three counts, six reserved zero bytes.
@@ -81,25 +110,22 @@ void ConversionJob::encodeGlyph(qint32 advance, double shift)
         fnt::storeF32BE(p, arc.endAngle);
     }
     Q_ASSERT(p == glyphBytes.constData() + glyphBytes.size());
-    Q_ASSERT(height == recordHeights.constData() + recordHeights.size());
     glyphRecords.append(glyphBytes);
 }
 
-// The baseline rose after every glyph was encoded: each y field is written
-// again from its height, the same addition encodeGlyph made, so the records
-// equal those of glyphs drawn with the raised baseline from the start.
-void ConversionJob::raiseGlyphRecords()
+// The baseline rose by `rise` after every glyph was encoded. Each y field is
+// written again as the value encodeGlyph would have written with the raised
+// baseline: its own value plus the rise, or, where raisesExactly said no,
+// from its height.
+void ConversionJob::raiseGlyphRecords(qint64 rise)
 {
-    const double baseline = double(fntBaseline);
-    const double *height = recordHeights.constData();
-    const double *lastHeight = height + recordHeights.size();
     char *data = glyphRecords.data();
     auto countAt = [](const char *field) {
         return int(qFromBigEndian<quint16>(reinterpret_cast<const uchar *>(field)));
     };
     auto rewrite = [&](char *field) {
-        if (height != lastHeight)
-            fnt::storeU16BE(field, truncToInt(*height++ + baseline));
+        const qint64 raised = qint16(countAt(field)) + rise;
+        fnt::storeU16BE(field, qint32(qMin<qint64>(raised, std::numeric_limits<qint32>::max())));
     };
     qsizetype begin = 0;
     for (const qsizetype end : std::as_const(recordEnds)) {
@@ -132,20 +158,23 @@ void ConversionJob::raiseGlyphRecords()
         }
         begin = end;
     }
-    Q_ASSERT(height == lastHeight);
+    const double baseline = double(fntBaseline);
+    for (const ExactHeight &field : std::as_const(exactHeights)) {
+        char *p = data + field.position;
+        storeCoordinate(p, field.height + baseline);
+    }
 }
 
-// Runs a glyph's shape afresh. Every run of a glyph (the shifted one, those
-// after the baseline fix-up) gets the steps its first run took, so all of
-// them draw the same strokes, and only the first run is charged to the font.
-void ConversionJob::drawGlyph(quint16 shape, double shift)
+// Runs a glyph's shape. A second run of the same glyph (drawn again
+// shifted) gets the steps its first run took, so both draw the same strokes,
+// and only the first run is charged to the font.
+void ConversionJob::drawGlyph(quint16 shape, double shift, bool again)
 {
     resetGlyph();
     xShift = shift;
     glyphInProgress = shape;
-    const auto known = glyphSteps.constFind(shape);
-    if (known != glyphSteps.cend()) {
-        glyphStepsLeft = *known;
+    if (again) {
+        glyphStepsLeft = firstRunSteps;
         interpretShape(shape);
         return;
     }
@@ -155,9 +184,8 @@ void ConversionJob::drawGlyph(quint16 shape, double shift)
     // called) or nested too deeply.
     if (!interpretShape(shape) && !missingSubshapes.contains(shape))
         tooDeepGlyphs.append(shape);
-    const qint64 used = granted - glyphStepsLeft;
-    fontStepsLeft -= used;
-    glyphSteps.insert(shape, used);
+    firstRunSteps = granted - glyphStepsLeft;
+    fontStepsLeft -= firstRunSteps;
 }
 
 void ConversionJob::failImageTooLarge(quint16 code)
@@ -180,7 +208,7 @@ void ConversionJob::buildFntGlyphs()
     }
     glyphRecords.resize(0);
     recordEnds.resize(0);
-    recordHeights.resize(0);
+    exactHeights.resize(0);
     recordEnds.reserve(shapeMap.size());
     for (auto it = shapeMap.keyBegin(); it != shapeMap.keyEnd(); ++it) {
         const quint16 shape = *it;
@@ -197,7 +225,7 @@ void ConversionJob::buildFntGlyphs()
             shift = -double(minX);
             if (extentRestarted) {
                 // Rare: the extents cannot be worked out from the geometry.
-                drawGlyph(shape, shift);
+                drawGlyph(shape, shift, true);
                 shift = 0.0;
             } else {
                 shiftExtents(shift);

@@ -39,7 +39,6 @@ void ConversionJob::reset()
     minY = 0;
 
     fontStepsLeft = kMaxStepsPerFont;
-    glyphSteps.clear();
     decoder.setCodePage(0);
     failure = {};
     missingSubshapes.clear();

@@ -13,7 +13,6 @@
 #include "shape/GlyphGeometry.h"
 
 #include <QByteArray>
-#include <QHash>
 #include <QList>
 #include <QMap>
 #include <QPointF>
@@ -171,7 +170,7 @@ private:
     static constexpr qint64 kMaxFntBytes = qint64(16) << 20;
     qint64 glyphStepsLeft = 0;
     qint64 fontStepsLeft = 0;
-    QHash<quint16, qint64> glyphSteps;   // steps each glyph's first run took
+    qint64 firstRunSteps = 0;            // steps the last glyph's first run took
     CodePageDecoder decoder;             // one per conversion, for mapCharCode
 
     quint16 glyphInProgress = 0;         // the glyph drawGlyph is running
@@ -196,7 +195,7 @@ private:
 
     bool takeStep();
     bool skipNameCounted();
-    void drawGlyph(quint16 shape, double shift);
+    void drawGlyph(quint16 shape, double shift, bool again = false);
     bool executeCommand(quint8 command, bool run);
     void moveBy(double dx, double dy);
     qsizetype glyphRecordSize() const;
@@ -227,8 +226,16 @@ private:
     QList<quint16> mappedCodes;          // mapCharCode of each shape, in shapeMap order
     QByteArray glyphRecords;             // the records of all glyphs, in shapeMap order
     QList<qsizetype> recordEnds;         // where each shape's record ends in glyphRecords
-    QList<double> recordHeights;         // every y of glyphRecords above the baseline, in order
-    void raiseGlyphRecords();
+    // A y field that a raised baseline does not simply move by the rise
+    // (see raisesExactly): where it stands in glyphRecords, and its height
+    // above the baseline, from which it is written again.
+    struct ExactHeight
+    {
+        qsizetype position;
+        double height;
+    };
+    QList<ExactHeight> exactHeights;
+    void raiseGlyphRecords(qint64 rise);
     void placeGlyphRecords();
 };
 

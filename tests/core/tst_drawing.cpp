@@ -116,6 +116,25 @@ private slots:
             shapes.append({quint16(n), definition("S", stroke(n).divide(quint8(1 + n % 3)))});
         QTest::newRow("shape font") << shapeFont(7, shapes);
 
+        // Thirds summed up land a hair off whole numbers, on both sides, and
+        // one glyph reaches so far down that the baseline ends at the largest
+        // int32: the raise must still give each field what drawing afresh
+        // gives.
+        QList<Entry> thirds;
+        for (int n = 1; n <= 24; ++n) {
+            ShapeCode code;
+            code.divide(3);
+            for (int k = 0; k < n; ++k)
+                code.vector(1 + k % 3, (n + k) % 16).bulgeArc(qint8(3 - k % 7), 3, qint8(k * 9));
+            thirds.append({quint16(n), definition("T", code)});
+        }
+        ShapeCode deep;
+        deep.multiply(255).multiply(255);
+        for (int k = 0; k < 7; ++k)
+            deep.move(0, -127);
+        thirds.append({quint16(99), definition("D", deep)});
+        QTest::newRow("near-whole heights, largest baseline") << shapeFont(3, thirds);
+
 
         // A glyph whose first points all lie at x = -256 looks empty to the
         // extents until something else is drawn, which then starts them
@@ -139,7 +158,7 @@ private slots:
 
         ConversionJob ref;
         QVERIFY(ref.loadShxBytes(font));
-        ref.fntBaseline = converted.baseline;
+        ref.fntBaseline = job.fntBaseline; // the header keeps only its low 16 bits
         qsizetype next = 0;
         for (auto it = ref.shapeMap.keyBegin(); it != ref.shapeMap.keyEnd(); ++it) {
             if (*it == 0)
@@ -149,26 +168,28 @@ private slots:
                 Probe::drawShape(ref, *it, -double(Probe::minX(ref)));
             const qint32 minX = Probe::minX(ref);
             const qint32 maxX = Probe::maxX(ref);
-            // The lists hold y above the baseline; the record adds it.
+            // The lists hold y above the baseline; the record adds it. A
+            // field keeps the low 16 bits of the truncated value.
+            auto field = [](double value) { return qint16(truncToInt(value)); };
             const double baseline = ref.fntBaseline;
             QStringList expected;
             expected << QString::number(qint16(maxX == ConversionJob::kEmptyExtent
                                                    ? 128
                                                    : qMax<qint64>(1, qint64(maxX) - minX)));
             for (const GlyphLine &l : Probe::lines(ref))
-                expected << QStringLiteral("L %1 %2 %3 %4").arg(truncToInt(l.x1))
-                                .arg(truncToInt(l.y1 + baseline)).arg(truncToInt(l.x2))
-                                .arg(truncToInt(l.y2 + baseline));
+                expected << QStringLiteral("L %1 %2 %3 %4").arg(field(l.x1))
+                                .arg(field(l.y1 + baseline)).arg(field(l.x2))
+                                .arg(field(l.y2 + baseline));
             for (const GlyphPolyline &polyline : Probe::polylines(ref)) {
                 QString text = QStringLiteral("P");
                 for (const QPointF &p : polyline.points)
-                    text += QStringLiteral(" %1,%2").arg(truncToInt(p.x()))
-                                .arg(truncToInt(p.y() + baseline));
+                    text += QStringLiteral(" %1,%2").arg(field(p.x()))
+                                .arg(field(p.y() + baseline));
                 expected << text;
             }
             for (const GlyphArc &a : Probe::arcs(ref))
-                expected << QStringLiteral("A %1 %2 %3").arg(truncToInt(a.centerX))
-                                .arg(truncToInt(a.centerY + baseline)).arg(a.radius);
+                expected << QStringLiteral("A %1 %2 %3").arg(field(a.centerX))
+                                .arg(field(a.centerY + baseline)).arg(a.radius);
 
             QVERIFY(next < converted.glyphs.size());
             const fnt::FntGlyph &glyph = converted.glyphs.at(next++);
