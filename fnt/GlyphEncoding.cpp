@@ -7,7 +7,6 @@
 #include <QtEndian>
 
 #include <algorithm>
-#include <cmath>
 #include <cstring>
 #include <limits>
 #include <vector>
@@ -35,12 +34,15 @@ bool raisesExactly(double height, double raised)
     constexpr double kMargin = 1.0 / (1 << 20);
     if (!(raised > -kLimit && raised < kLimit))
         return false; // also NaN
-    if (height == std::trunc(height))
-        return true;
-    if (raised < 1.0)
-        return false;
-    const double fraction = raised - std::floor(raised);
-    return fraction >= kMargin && fraction <= 1.0 - kMargin;
+    // Integer conversions truncate in one instruction; std::floor and
+    // std::trunc are calls on the baseline x86-64 instruction set.
+    if (raised >= 1.0) {
+        const double fraction = raised - double(qint32(raised));
+        if (fraction >= kMargin && fraction <= 1.0 - kMargin)
+            return true;
+    }
+    // The height is within 2^32 of `raised`, so it converts exactly.
+    return height == double(qint64(height));
 }
 
 } // namespace

@@ -32,6 +32,34 @@ double angleFrom(double cx, double cy, double px, double py)
     return beta + kPi;
 }
 
+// Cosine and sine of the angles an arc without offsets starts or ends at:
+// octant i, and octant i one turn on. Worked out once by the same
+// operations octantArc makes, so they are the same doubles.
+struct OctantTrig
+{
+    double at[8][2];
+    double turnOn[8][2];
+    OctantTrig()
+    {
+        // Read through volatile: a compiler that folded these constants
+        // would round them its own way, not as the library does at run time.
+        for (int i = 0; i < 8; ++i) {
+            volatile double angle = double(i) * kOctant;
+            at[i][0] = std::cos(angle);
+            at[i][1] = std::sin(angle);
+            angle = angle + kFullTurn;
+            turnOn[i][0] = std::cos(angle);
+            turnOn[i][1] = std::sin(angle);
+        }
+    }
+};
+
+const OctantTrig &octantTrig()
+{
+    static const OctantTrig table;
+    return table;
+}
+
 } // namespace
 
 void ConversionJob::octantArc(quint8 startOffset, quint8 endOffset, double radius, qint8 spec)
@@ -64,9 +92,13 @@ void ConversionJob::octantArc(quint8 startOffset, quint8 endOffset, double radiu
     a *= kOctant;
     b *= kOctant;
 
-    // Each end's cosine and sine serve both here and for the extents.
-    const double trigA[2] = {std::cos(a), std::sin(a)};
-    const double trigB[2] = {std::cos(b), std::sin(b)};
+    // Each end's cosine and sine serve both here and for the extents; an end
+    // without offset lies on an octant and takes them from the table.
+    const OctantTrig &table = octantTrig();
+    const double worked[2][2] = {{startOffset ? std::cos(a) : 0.0, startOffset ? std::sin(a) : 0.0},
+                                 {endOffset ? std::cos(b) : 0.0, endOffset ? std::sin(b) : 0.0}};
+    const double *trigA = startOffset ? worked[0] : table.at[startOctant];
+    const double *trigB = endOffset ? worked[1] : table.at[endOctant];
 
     // The current point is the arc's start.
     const double cx = currentX - trigA[0] * scaleX * radius;
@@ -77,7 +109,10 @@ void ConversionJob::octantArc(quint8 startOffset, quint8 endOffset, double radiu
     const double *highTrig = clockwise ? trigA : trigB;
     if (low >= high) {
         high += kFullTurn;
-        highTrig = nullptr; // another angle, whose rounding may differ
+        // Another angle, whose rounding may differ: from the table where
+        // the end lies on an octant, else worked out by addArc.
+        const bool onOctant = clockwise ? startOffset == 0 : endOffset == 0;
+        highTrig = onOctant ? table.turnOn[clockwise ? startOctant : endOctant] : nullptr;
     }
     addArc(cx, cy, low, high, scaleX * radius, clockwise ? trigB : trigA, highTrig);
 
