@@ -49,9 +49,15 @@ quint16 CodePageDecoder::decode(const quint8 *bytes, int length, quint16 fallbac
     return fallback;
 }
 
+bool CodePageDecoder::decodePairs(const quint8 *, int, quint16 *)
+{
+    return false;
+}
+
 #else
 #include <QString>
 #include <QStringDecoder>
+#include <QVarLengthArray>
 
 #include <iterator>
 
@@ -137,5 +143,24 @@ quint16 CodePageDecoder::decode(const quint8 *bytes, int length, quint16 fallbac
     if (decoder.hasError() || end - units != 1)
         return fallback;
     return units[0].unicode();
+}
+
+// The code pages' characters are one or two bytes, each giving one unit, so
+// 2n bytes that give n units without error were read pair by pair: a pair
+// split differently would leave a byte on its own and give more units.
+bool CodePageDecoder::decodePairs(const quint8 *bytes, int count, quint16 *units)
+{
+    if (!m_impl || !m_impl->decoder.isValid() || count < 1)
+        return false;
+    ResettableDecoder &decoder = m_impl->decoder;
+    decoder.restart();
+    const QByteArrayView in(reinterpret_cast<const char *>(bytes), 2 * qsizetype(count));
+    QVarLengthArray<QChar, 1024> out(decoder.requiredSpace(in.size()));
+    const QChar *end = decoder.appendToBuffer(out.data(), in);
+    if (decoder.hasError() || end - out.constData() != count)
+        return false;
+    for (int i = 0; i < count; ++i)
+        units[i] = out[i].unicode();
+    return true;
 }
 #endif

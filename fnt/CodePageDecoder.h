@@ -25,6 +25,12 @@ public:
     // the bytes are not exactly one character of the code page.
     quint16 decode(const quint8 *bytes, int length, quint16 fallback);
 
+    // `count` two-byte characters, back to back in `bytes`, in one call: true
+    // with each one's unit in `units` when every pair decoded to exactly one
+    // unit without error; false otherwise (and on Windows), and the caller
+    // decodes each pair on its own.
+    bool decodePairs(const quint8 *bytes, int count, quint16 *units);
+
 private:
     struct Impl;
     int m_codePage = 0;

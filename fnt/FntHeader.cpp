@@ -24,17 +24,10 @@ void ConversionJob::buildFntHeader()
     fnt::putU16BE(fntBytes, glyphCount);
 
     // Each shape's code is mapped once here; the glyph records use the same.
-    mappedCodes.clear();
-    if (CodePage(codePageKind) == CodePage::None) {
-        mappedCodes = shapeMap.keys();
-        codeList = mappedCodes;
-    } else {
-        mappedCodes.reserve(shapeMap.size());
-        for (auto it = shapeMap.keyBegin(); it != shapeMap.keyEnd(); ++it)
-            mappedCodes.append(mapCharCode(*it));
-        codeList = mappedCodes;
+    mapShapeCodes();
+    codeList = mappedCodes;
+    if (CodePage(codePageKind) != CodePage::None)
         fnt::sortByCode(codeList, [](quint16 code) { return code; });
-    }
 
     if (glyphCount == 0)
         return;

@@ -203,11 +203,8 @@ void ConversionJob::buildFntGlyphs()
     if (shapeMap.isEmpty())
         return;
 
-    if (mappedCodes.size() != shapeMap.size()) { // the header was not built first
-        mappedCodes.clear();
-        for (auto it = shapeMap.keyBegin(); it != shapeMap.keyEnd(); ++it)
-            mappedCodes.append(mapCharCode(*it));
-    }
+    if (mappedCodes.size() != shapeMap.size()) // the header was not built first
+        mapShapeCodes();
     glyphRecords.resize(0);
     recordEnds.resize(0);
     exactHeights.resize(0);

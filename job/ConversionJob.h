@@ -224,6 +224,7 @@ private:
     bool extentRestarted = false;
     QList<QList<QPointF>> spareLists;    // point lists of earlier polylines, for reuse
     QList<quint16> mappedCodes;          // mapCharCode of each shape, in shapeMap order
+    void mapShapeCodes();                // fills mappedCodes
     QByteArray glyphRecords;             // the records of all glyphs, in shapeMap order
     QList<qsizetype> recordEnds;         // where each shape's record ends in glyphRecords
     // A y field that a raised baseline does not simply move by the rise

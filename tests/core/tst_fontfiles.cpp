@@ -3,6 +3,7 @@
 // records, shift right and baseline fix-up; character codes through the four
 // East Asian code pages (kinds 1 to 4: 949, 950, 936 and 932).
 #include "ShxBuilder.h"
+#include "fnt/CodePageDecoder.h"
 #include "job/ConversionJob.h"
 
 #include <QFile>
@@ -297,6 +298,41 @@ private slots:
                 const quint16 code = quint16(lead << 8 | trail);
                 QCOMPARE(QString::asprintf("%04X: %04X", code, job.mapCharCode(code)),
                          QString::asprintf("%04X: ", code) + fields[trail + 2]);
+            }
+
+            if (lead == 0)
+                continue;
+            // A conversion hands a big font's two-byte codes to the decoder a
+            // run at a time. Every run of characters must come back unit for unit;
+            // a run with anything else in it must be refused or still right.
+            CodePageDecoder decoder;
+            decoder.setCodePage(fields[0].toInt());
+            quint8 bytes[512];
+            quint16 units[256];
+            auto expected = [&](int trail) { return fields[trail + 2].toUShort(nullptr, 16); };
+            auto checkRun = [&](int first, int count, bool mustTake) {
+                for (int i = 0; i < count; ++i) {
+                    bytes[2 * i] = quint8(lead);
+                    bytes[2 * i + 1] = quint8(first + i);
+                }
+                const bool taken = decoder.decodePairs(bytes, count, units);
+#ifndef Q_OS_WIN // where each code is always decoded on its own
+                if (mustTake)
+                    QVERIFY2(taken, qPrintable(QString::asprintf("%02X%02X", lead, first)));
+#endif
+                for (int i = 0; taken && i < count; ++i)
+                    QCOMPARE(QString::asprintf("%02X%02X: %04X", lead, first + i, units[i]),
+                             QString::asprintf("%02X%02X: %04X", lead, first + i,
+                                               expected(first + i)));
+            };
+            checkRun(0, 256, false);
+            for (int trail = 0; trail < 256;) {
+                int end = trail;
+                while (end < 256 && expected(end) != quint16(lead << 8 | end))
+                    ++end;
+                if (end > trail)
+                    checkRun(trail, end - trail, true);
+                trail = end + 1;
             }
         }
     }
