@@ -193,6 +193,12 @@ private:
     bool skipName();
     quint32 dataSize() const;
 
+    // shapeMap[number] = position; tables list numbers mostly in order, so
+    // the end of the map is tried first.
+    void storeShape(quint16 number, qint32 position)
+    {
+        shapeMap.insert(shapeMap.cend(), number, position);
+    }
     bool takeStep();
     bool skipNameCounted();
     void drawGlyph(quint16 shape, double shift, bool again = false);

@@ -72,7 +72,7 @@ bool ConversionJob::readBigfontTable()
                                          size),
                             at);
         if (offset < size)
-            shapeMap[code] = qint32(offset);
+            storeShape(code, qint32(offset));
     }
 
     // The font-info record follows the index: name, then the height.

@@ -43,7 +43,7 @@ bool ConversionJob::readShapeTable()
                 fontInfoPos = cursor;
                 haveFontInfo = true;
             } else {
-                shapeMap[number] = toPosition(cursor);
+                storeShape(number, toPosition(cursor));
             }
             // The last definition may be cut short; the interpreter stops
             // at the end of the data.
@@ -68,7 +68,7 @@ bool ConversionJob::readShapeTable()
                 fontInfoPos = offset;
                 haveFontInfo = true;
             }
-            shapeMap[number] = toPosition(offset);
+            storeShape(number, toPosition(offset));
             offset += length;
         }
         const quint64 definitions = cursor;
