@@ -199,7 +199,15 @@ private:
     {
         shapeMap.insert(shapeMap.cend(), number, position);
     }
-    bool takeStep();
+    // Counts one unit of work against the glyph's share (the font's share
+    // is handed out glyph by glyph, by drawGlyph).
+    bool takeStep()
+    {
+        if (glyphStepsLeft <= 0)
+            return false;
+        --glyphStepsLeft;
+        return true;
+    }
     bool skipNameCounted();
     void drawGlyph(quint16 shape, double shift, bool again = false);
     bool executeCommand(quint8 command, bool run);
@@ -263,10 +271,10 @@ inline QPointF ConversionJob::toFntPoint(const QPointF &point)
         firstMappedX = x;
         minX = maxX = truncToInt(x);
     } else {
-        maxX = truncToInt(x > maxX ? x : double(maxX));
-        minX = truncToInt(x < minX ? x : double(minX));
+        raiseExtent(maxX, x);
+        lowerExtent(minX, x);
     }
-    minY = truncToInt(raised < minY ? raised : double(minY));
+    lowerExtent(minY, raised);
     return QPointF(x, y);
 }
 

@@ -237,15 +237,12 @@ void ConversionJob::addArc(double centerX, double centerY, double start, double 
     const double sy = raisedY + startSin * r;
     const double ex = center.x() + endDx;
     const double ey = raisedY + endSin * r;
-    auto lower = [](qint32 extent, double value) {
-        return truncToInt(value < extent ? value : double(extent));
-    };
-    auto higher = [](qint32 extent, double value) {
-        return truncToInt(value > extent ? value : double(extent));
-    };
-    minX = lower(lower(minX, sx), ex);
-    maxX = higher(higher(maxX, sx), ex);
-    minY = lower(lower(minY, sy), ey);
+    lowerExtent(minX, sx);
+    lowerExtent(minX, ex);
+    raiseExtent(maxX, sx);
+    raiseExtent(maxX, ex);
+    lowerExtent(minY, sy);
+    lowerExtent(minY, ey);
 
     // The leftmost, rightmost and lowest points, where the arc passes them.
     int a = truncToInt(startDeg) % 360;
@@ -255,11 +252,11 @@ void ConversionJob::addArc(double centerX, double centerY, double start, double 
     const bool passesLeft = (a <= 180 && b >= 180) || (a <= -180 && b >= -180);
     const bool passesRight = a <= 0 && b >= 0;
     if (passesLeft)
-        minX = lower(minX, center.x() - r);
+        lowerExtent(minX, center.x() - r);
     if (passesRight)
-        maxX = higher(maxX, center.x() + r);
+        raiseExtent(maxX, center.x() + r);
     if ((a <= 270 && b >= 270) || (a <= -90 && b >= -90))
-        minY = lower(minY, raisedY - r);
+        lowerExtent(minY, raisedY - r);
     // What a shifted copy of the glyph needs to widen its extents the same way.
     arcReaches.append(ArcReach{startDx, endDx, r, passesLeft, passesRight});
 }

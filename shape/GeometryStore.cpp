@@ -58,8 +58,8 @@ void ConversionJob::shiftExtents(double shift)
 {
     qint32 least = truncToInt(firstMappedX + shift);
     qint32 most = least;
-    auto lower = [&](double x) { least = truncToInt(x < least ? x : double(least)); };
-    auto higher = [&](double x) { most = truncToInt(x > most ? x : double(most)); };
+    auto lower = [&](double x) { lowerExtent(least, x); };
+    auto higher = [&](double x) { raiseExtent(most, x); };
     auto widen = [&](double x) {
         higher(x);
         lower(x);

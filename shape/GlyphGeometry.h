@@ -49,6 +49,21 @@ inline qint32 truncToInt(double value)
     return static_cast<qint32>(value);
 }
 
+// An extent widened to a value: truncToInt of the lesser (greater) of both.
+// Where the extent stays, nothing is truncated: an int32 converts to double
+// and back unchanged, and a NaN value compares false and leaves it.
+inline void lowerExtent(qint32 &extent, double value)
+{
+    if (value < extent)
+        extent = truncToInt(value);
+}
+
+inline void raiseExtent(qint32 &extent, double value)
+{
+    if (value > extent)
+        extent = truncToInt(value);
+}
+
 // Degrees to float: angles are small by construction, but a NaN or an
 // out-of-range value must still convert without undefined behaviour.
 inline float toAngle(double degrees)

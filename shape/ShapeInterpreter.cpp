@@ -39,16 +39,6 @@ bool closesRun(quint8 command)
 
 } // namespace
 
-// Counts one unit of work against the glyph's share (the font's share is
-// handed out glyph by glyph, by drawGlyph).
-bool ConversionJob::takeStep()
-{
-    if (glyphStepsLeft <= 0)
-        return false;
-    --glyphStepsLeft;
-    return true;
-}
-
 // A name is read on every run of its shape, and a subshape can be run
 // thousands of times: each byte is work like a command.
 bool ConversionJob::skipNameCounted()
@@ -64,8 +54,11 @@ bool ConversionJob::skipNameCounted()
 bool ConversionJob::interpretShape(quint16 number)
 {
     const auto it = shapeMap.constFind(number);
-    if (it == shapeMap.cend())
+    if (it == shapeMap.cend()) {
+        if (subshapeDepth > 0) // called by a glyph as a subshape
+            noteMissingSubshape(number);
         return false;
+    }
     if (subshapeDepth >= kMaxDepth)
         return false;
     ++subshapeDepth;
@@ -259,8 +252,6 @@ bool ConversionJob::drawSubshape(bool run)
         }
     }
 
-    if (!shapeMap.contains(number))
-        noteMissingSubshape(number);
     const quint32 resume = cursor;
     const bool ok = interpretShape(number);
     cursor = resume;
