@@ -10,6 +10,7 @@
 #include <QRandomGenerator>
 
 #include <cerrno>
+#include <cstdio>
 
 #ifdef Q_OS_WIN
 #include <QDir>
@@ -327,6 +328,52 @@ int createTemporary(int folder, QByteArray &name, int &slot, QString &reason)
     return -1;
 }
 
+#ifdef O_TMPFILE
+// A new file is written unnamed and linked in once it is whole: the folder
+// changes once instead of twice, its lock is not held while the file system
+// finds the file a place, and an interruption leaves nothing behind. False
+// with `fallBack` set where the file system cannot do it or a file took the
+// name meanwhile: the named way then does what it always did.
+bool writeUnnamed(const Destination &destination, const QByteArray &bytes, QString &reason,
+                  bool &fallBack)
+{
+    fallBack = false;
+    const int folder = destination.folder.fd();
+    const int fd = ::openat(folder, ".", O_TMPFILE | O_WRONLY | O_CLOEXEC, 0600);
+    if (fd < 0) {
+        fallBack = true;
+        return false;
+    }
+    bool ok = true;
+    if (detail::interrupted()) {
+        reason = interruptedReason();
+        ok = false;
+    }
+    ok = ok && setOwnerAndMode(fd, destination, reason) && writeAll(fd, bytes, reason);
+    if (ok && detail::interrupted()) {
+        reason = interruptedReason();
+        ok = false;
+    }
+    if (ok) {
+        char self[40];
+        std::snprintf(self, sizeof self, "/proc/self/fd/%d", fd);
+        if (::linkat(AT_FDCWD, self, folder, destination.name.constData(), AT_SYMLINK_FOLLOW)
+            != 0) {
+            fallBack = true;
+            ok = false;
+        }
+    }
+    // Written data that fails to reach the disk shows here, as for the
+    // named file; the link is then taken back.
+    if (::close(fd) != 0 && ok) {
+        reason = reasonForErrno(errno);
+        ::unlinkat(folder, destination.name.constData(), 0);
+        ok = false;
+    }
+    return ok;
+}
+#endif
+
 // Writes, flushes where there is old content to protect, renames.
 bool writeAndRename(const Destination &destination, const QByteArray &bytes, QString &reason)
 {
@@ -398,6 +445,15 @@ WriteResult writeFileSafely(const QString &target, const QByteArray &bytes, cons
             != 0)
             return failed(reasonForErrno(errno));
     }
+#ifdef O_TMPFILE
+    if (!destination.exists) {
+        bool fallBack = false;
+        if (writeUnnamed(destination, bytes, reason, fallBack))
+            return {true, {}};
+        if (!fallBack)
+            return failed(reason);
+    }
+#endif
     if (!writeAndRename(destination, bytes, reason))
         return failed(reason);
     return {true, {}};
