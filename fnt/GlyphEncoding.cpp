@@ -56,6 +56,13 @@ qsizetype ConversionJob::glyphRecordSize() const
     return size;
 }
 
+// Out of line: most heights need not be kept, and the encoder's loop stays
+// small enough to have the store inlined.
+void ConversionJob::keepExactHeight(qsizetype position, double height)
+{
+    exactHeights.append(ExactHeight{position, height});
+}
+
 // Writes the record of the current glyph to the end of glyphRecords. The
 // geometry is held unshifted; the shift is added here, as the last addition
 // toFntPoint would have made, so every value is the same double.
@@ -78,8 +85,8 @@ void ConversionJob::encodeGlyph(qint32 advance, double shift)
     const qsizetype recordStart = glyphRecords.size();
     auto storeY = [&](double height) {
         const double raised = height + baseline;
-        if (!raisesExactly(height, raised))
-            exactHeights.append(ExactHeight{recordStart + (p - start), height});
+        if (Q_UNLIKELY(!raisesExactly(height, raised)))
+            keepExactHeight(recordStart + (p - start), height);
         storeCoordinate(p, raised);
     };
 

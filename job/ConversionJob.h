@@ -250,6 +250,7 @@ private:
         double height;
     };
     QList<ExactHeight> exactHeights;
+    void keepExactHeight(qsizetype position, double height);
     void raiseGlyphRecords(qint64 rise);
     void placeGlyphRecords();
 };

@@ -168,15 +168,20 @@ bool ConversionJob::executeCommand(quint8 command, bool run)
 }
 
 // The move shared by vector bytes and codes 8 and 9.
+// A move with the pen up leaves no points, not even a lone one from before.
 void ConversionJob::moveBy(double dx, double dy)
 {
+    if (!penDown) {
+        pendingPoints.clear();
+        currentX += dx;
+        currentY += dy;
+        return;
+    }
     if (pendingPoints.isEmpty())
         pendingPoints.append(QPointF(currentX, currentY));
     currentX += dx;
     currentY += dy;
     pendingPoints.append(QPointF(currentX, currentY));
-    if (!penDown)
-        pendingPoints.clear();
 }
 
 void ConversionJob::vectorStep(quint8 byte)
