@@ -32,6 +32,16 @@ double angleFrom(double cx, double cy, double px, double py)
     return beta + kPi;
 }
 
+// Cosine and sine of one angle, the one way every caller here gets them: a
+// compiler may turn the pair into one sincos call, whose last bit can
+// differ from separate cos and sin calls, so a value worked out ahead must
+// come from the same expression as one worked out on the spot.
+void cosSin(double angle, double out[2])
+{
+    out[0] = std::cos(angle);
+    out[1] = std::sin(angle);
+}
+
 // Cosine and sine of the angles an arc without offsets starts or ends at:
 // octant i, and octant i one turn on. Worked out once by the same
 // operations octantArc makes, so they are the same doubles.
@@ -44,12 +54,11 @@ struct OctantTrig
         // Read through volatile: a compiler that folded these constants
         // would round them its own way, not as the library does at run time.
         for (int i = 0; i < 8; ++i) {
-            volatile double angle = double(i) * kOctant;
-            at[i][0] = std::cos(angle);
-            at[i][1] = std::sin(angle);
-            angle = angle + kFullTurn;
-            turnOn[i][0] = std::cos(angle);
-            turnOn[i][1] = std::sin(angle);
+            volatile double opaque = double(i) * kOctant;
+            const double angle = opaque;
+            cosSin(angle, at[i]);
+            opaque = angle + kFullTurn;
+            cosSin(opaque, turnOn[i]);
         }
     }
 };
@@ -92,13 +101,19 @@ void ConversionJob::octantArc(quint8 startOffset, quint8 endOffset, double radiu
     a *= kOctant;
     b *= kOctant;
 
-    // Each end's cosine and sine serve both here and for the extents; an end
-    // without offset lies on an octant and takes them from the table.
+    // Each end's cosine and sine serve both here and for the extents. An end
+    // without offset on one of the eight octants takes them from the table;
+    // a count above 8 in a damaged font can put the end octant outside them.
     const OctantTrig &table = octantTrig();
-    const double worked[2][2] = {{startOffset ? std::cos(a) : 0.0, startOffset ? std::sin(a) : 0.0},
-                                 {endOffset ? std::cos(b) : 0.0, endOffset ? std::sin(b) : 0.0}};
-    const double *trigA = startOffset ? worked[0] : table.at[startOctant];
-    const double *trigB = endOffset ? worked[1] : table.at[endOctant];
+    const bool startInTable = startOffset == 0;
+    const bool endInTable = endOffset == 0 && endOctant >= 0 && endOctant < 8;
+    double worked[2][2];
+    if (!startInTable)
+        cosSin(a, worked[0]);
+    if (!endInTable)
+        cosSin(b, worked[1]);
+    const double *trigA = startInTable ? table.at[startOctant] : worked[0];
+    const double *trigB = endInTable ? table.at[endOctant] : worked[1];
 
     // The current point is the arc's start.
     const double cx = currentX - trigA[0] * scaleX * radius;
@@ -111,8 +126,8 @@ void ConversionJob::octantArc(quint8 startOffset, quint8 endOffset, double radiu
         high += kFullTurn;
         // Another angle, whose rounding may differ: from the table where
         // the end lies on an octant, else worked out by addArc.
-        const bool onOctant = clockwise ? startOffset == 0 : endOffset == 0;
-        highTrig = onOctant ? table.turnOn[clockwise ? startOctant : endOctant] : nullptr;
+        const bool inTable = clockwise ? startInTable : endInTable;
+        highTrig = inTable ? table.turnOn[clockwise ? startOctant : endOctant] : nullptr;
     }
     addArc(cx, cy, low, high, scaleX * radius, clockwise ? trigB : trigA, highTrig);
 
@@ -225,11 +240,20 @@ void ConversionJob::addArc(double centerX, double centerY, double start, double 
 
     // Widen the extents by both end points.
     // Cosine and sine of an angle, as the caller worked them out if it did.
-    const auto cosSin = [](const double *given, double angle) {
-        return given ? std::pair{given[0], given[1]} : std::pair{std::cos(angle), std::sin(angle)};
-    };
-    const auto [startCos, startSin] = cosSin(startTrig, start);
-    const auto [endCos, endSin] = cosSin(endTrig, end);
+    double startWorked[2];
+    double endWorked[2];
+    if (!startTrig) {
+        cosSin(start, startWorked);
+        startTrig = startWorked;
+    }
+    if (!endTrig) {
+        cosSin(end, endWorked);
+        endTrig = endWorked;
+    }
+    const double startCos = startTrig[0];
+    const double startSin = startTrig[1];
+    const double endCos = endTrig[0];
+    const double endSin = endTrig[1];
     const double startDx = startCos * r;
     const double endDx = endCos * r;
     const double raisedY = center.y() + double(fntBaseline);

@@ -356,7 +356,10 @@ private slots:
             {"start offset", S().fractionalArc(128, 0, 1, 0x12), {1, 67.5, 135, 0}},
             {"offsets, cw", S().fractionalArc(128, 64, 1, -109), {1, 22.5, 303.75, 1}},
             {"count 0, end offset", S().fractionalArc(0, 128, 2, 0x00), {2, 0, 337.5, 0}},
-            {"radius 0x0102", S().fractionalArc(0, 0, 258, 0x04), {258, 0, 180, 0}}};
+            {"radius 0x0102", S().fractionalArc(0, 0, 258, 0x04), {258, 0, 180, 0}},
+            // A damaged count above 8 ends the arc before octant 0 or past 7.
+            {"count 15, clockwise", S().octantArc(2, qint8(0x8F)), {2, 0, -315, 1}},
+            {"count 15 from 315", S().octantArc(2, 0x7F), {2, 315, 630, 0}}};
         for (const auto &[name, code, arc] : arcs)
             QTest::newRow(name) << oneShape(code) << arc;
         // Bulge arcs span the circle through both ends of a chord of length D
