@@ -328,6 +328,24 @@ int createTemporary(int folder, QByteArray &name, int &slot, QString &reason)
     return -1;
 }
 
+// The file's owner, mode and bytes, once the process is known not to be
+// interrupted, and flushed to disk where `flush` is set.
+bool fillFile(int fd, const Destination &destination, const QByteArray &bytes, bool flush,
+              QString &reason)
+{
+    if (detail::interrupted()) {
+        reason = interruptedReason();
+        return false;
+    }
+    if (!setOwnerAndMode(fd, destination, reason) || !writeAll(fd, bytes, reason))
+        return false;
+    if (flush && ::fsync(fd) != 0) {
+        reason = reasonForErrno(errno);
+        return false;
+    }
+    return true;
+}
+
 #ifdef O_TMPFILE
 // A new file is written unnamed and linked in once it is whole: the folder
 // changes once instead of twice, its lock is not held while the file system
@@ -344,12 +362,7 @@ bool writeUnnamed(const Destination &destination, const QByteArray &bytes, QStri
         fallBack = true;
         return false;
     }
-    bool ok = true;
-    if (detail::interrupted()) {
-        reason = interruptedReason();
-        ok = false;
-    }
-    ok = ok && setOwnerAndMode(fd, destination, reason) && writeAll(fd, bytes, reason);
+    bool ok = fillFile(fd, destination, bytes, false, reason);
     if (ok && detail::interrupted()) {
         reason = interruptedReason();
         ok = false;
@@ -383,16 +396,7 @@ bool writeAndRename(const Destination &destination, const QByteArray &bytes, QSt
     int fd = createTemporary(folder, name, slot, reason);
     if (fd < 0)
         return false;
-    bool ok = true;
-    if (detail::interrupted()) {
-        reason = interruptedReason();
-        ok = false;
-    }
-    ok = ok && setOwnerAndMode(fd, destination, reason) && writeAll(fd, bytes, reason);
-    if (ok && destination.exists && ::fsync(fd) != 0) {
-        reason = reasonForErrno(errno);
-        ok = false;
-    }
+    bool ok = fillFile(fd, destination, bytes, destination.exists, reason);
     if (::close(fd) != 0 && ok) {
         reason = reasonForErrno(errno);
         ok = false;
