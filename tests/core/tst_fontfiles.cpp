@@ -305,6 +305,11 @@ private slots:
             // A conversion hands a big font's two-byte codes to the decoder a
             // run at a time. Every run of characters must come back unit for unit;
             // a run with anything else in it must be refused or still right.
+#ifdef Q_OS_WIN
+            constexpr bool kDecodesRuns = false; // each code is decoded on its own there
+#else
+            constexpr bool kDecodesRuns = true;
+#endif
             CodePageDecoder decoder;
             decoder.setCodePage(fields[0].toInt());
             quint8 bytes[512];
@@ -316,10 +321,8 @@ private slots:
                     bytes[2 * i + 1] = quint8(first + i);
                 }
                 const bool taken = decoder.decodePairs(bytes, count, units);
-#ifndef Q_OS_WIN // where each code is always decoded on its own
-                if (mustTake)
+                if (mustTake && kDecodesRuns)
                     QVERIFY2(taken, qPrintable(QString::asprintf("%02X%02X", lead, first)));
-#endif
                 for (int i = 0; taken && i < count; ++i)
                     QCOMPARE(QString::asprintf("%02X%02X: %04X", lead, first + i, units[i]),
                              QString::asprintf("%02X%02X: %04X", lead, first + i,
