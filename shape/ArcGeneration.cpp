@@ -238,8 +238,8 @@ void ConversionJob::addArc(double centerX, double centerY, double start, double 
     arcs.append(GlyphArc{center.x(), center.y(), truncToInt(r), toAngle(startDeg),
                          toAngle(endDeg)});
 
-    // Widen the extents by both end points.
-    // Cosine and sine of an angle, as the caller worked them out if it did.
+    // Widen the extents by both end points, with the cosine and sine the
+    // caller worked out where it did.
     double startWorked[2];
     double endWorked[2];
     if (!startTrig) {
@@ -250,17 +250,13 @@ void ConversionJob::addArc(double centerX, double centerY, double start, double 
         cosSin(end, endWorked);
         endTrig = endWorked;
     }
-    const double startCos = startTrig[0];
-    const double startSin = startTrig[1];
-    const double endCos = endTrig[0];
-    const double endSin = endTrig[1];
-    const double startDx = startCos * r;
-    const double endDx = endCos * r;
+    const double startDx = startTrig[0] * r;
+    const double endDx = endTrig[0] * r;
     const double raisedY = center.y() + double(fntBaseline);
     const double sx = center.x() + startDx;
-    const double sy = raisedY + startSin * r;
+    const double sy = raisedY + startTrig[1] * r;
     const double ex = center.x() + endDx;
-    const double ey = raisedY + endSin * r;
+    const double ey = raisedY + endTrig[1] * r;
     lowerExtent(minX, sx);
     lowerExtent(minX, ex);
     raiseExtent(maxX, sx);
