@@ -1,6 +1,8 @@
 // Reading and printing character codes.
 #include "Codes.h"
 
+#include "fnt/CodeText.h"
+
 #include <QStringList>
 
 namespace cli {
@@ -38,6 +40,14 @@ bool parseCodeRanges(const QString &text, QList<CodeRange> &ranges, QString &err
             error = QStringLiteral("'%1' is not a code or a range FIRST-LAST").arg(part.trimmed());
             return false;
         }
+        // "-5" and "5-" read as a range with one end left out, not as a
+        // negative code or an empty one.
+        if (ends.size() == 2 && (ends.first().trimmed().isEmpty() || ends.last().trimmed().isEmpty())) {
+            error = QStringLiteral("'%1' lacks its %2 code: write a range as FIRST-LAST, such as 32-126")
+                        .arg(part.trimmed(), ends.first().trimmed().isEmpty() ? QStringLiteral("first")
+                                                                              : QStringLiteral("last"));
+            return false;
+        }
         CodeRange range;
         range.first = parseCode(ends.first());
         range.last = parseCode(ends.last());
@@ -71,7 +81,7 @@ bool rangesContain(const QList<CodeRange> &ranges, int code)
 
 QString formatCode(int code)
 {
-    return QStringLiteral("0x") + QString::number(code, 16).rightJustified(4, QLatin1Char('0')).toUpper();
+    return fnt::codeText(code);
 }
 
 QString formatRange(int first, int last)

@@ -1,6 +1,7 @@
 // Reads an FNT file back and checks it against the format.
 #include "fnt/FntReader.h"
 
+#include "fnt/CodeText.h"
 #include "fnt/FntBytes.h"
 
 #include <QFile>
@@ -33,7 +34,7 @@ void addArc(FntExtents &box, const FntArc &arc);
 
 QString describeGlyph(int index, quint16 code)
 {
-    return QStringLiteral("glyph %1 (code %2)").arg(index).arg(code);
+    return QStringLiteral("glyph %1 (code %2)").arg(index).arg(codeText(code));
 }
 
 } // namespace
@@ -199,12 +200,11 @@ void FntReader::checkRanges(qint64 rangesPos)
         const FntRange range = m_font.ranges.at(i);
         const qint64 pos = rangesPos + qint64(i) * kRangeEntrySize;
         if (range.firstCode == 0)
-            violation(pos, QStringLiteral("range %1 starts at code 0, which is never a glyph").arg(i));
+            violation(pos, QStringLiteral("range %1 starts at code 0x0000, which is never a glyph").arg(i));
         if (range.lastCode < range.firstCode) {
             violation(pos + 2, QStringLiteral("range %1 ends at code %2, before its first code %3")
                                    .arg(i)
-                                   .arg(range.lastCode)
-                                   .arg(range.firstCode));
+                                   .arg(codeText(range.lastCode), codeText(range.firstCode)));
             continue;
         }
         if (i > 0) {
@@ -215,14 +215,12 @@ void FntReader::checkRanges(qint64 rangesPos)
                 violation(pos, QStringLiteral("range %1 starts at code %2, below the end %3 of "
                                               "the range before: ranges must ascend")
                                    .arg(i)
-                                   .arg(range.firstCode)
-                                   .arg(previousLast));
+                                   .arg(codeText(range.firstCode), codeText(previousLast)));
             else if (range.firstCode == previousLast + 1)
                 violation(pos, QStringLiteral("range %1 continues the range before (%2 follows %3): "
                                               "one run of codes is one range")
                                    .arg(i)
-                                   .arg(range.firstCode)
-                                   .arg(previousLast));
+                                   .arg(codeText(range.firstCode), codeText(previousLast)));
         }
         enumerated += qint64(range.lastCode) - range.firstCode + 1;
         for (int code = range.firstCode; code <= range.lastCode && m_codes.size() < glyphCount;

@@ -1,6 +1,7 @@
 // Glyph records: every shape drawn, shifted right when it reaches left of
 // x = 0, and encoded behind an offset table.
 #include "fnt/CodeOrder.h"
+#include "fnt/CodeText.h"
 #include "fnt/FntBytes.h"
 #include "job/ConversionJob.h"
 
@@ -202,7 +203,7 @@ void ConversionJob::failImageTooLarge(quint16 code)
     failRead(QStringLiteral("the FNT file would be larger than %1 MiB from code %2 on; no real "
                             "font comes near that")
                  .arg(kMaxFntBytes >> 20)
-                 .arg(code));
+                 .arg(fnt::codeText(code)));
 }
 
 void ConversionJob::buildFntGlyphs()

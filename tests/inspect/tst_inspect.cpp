@@ -117,6 +117,11 @@ void InspectTest::codeRangesAndTheirMistakes()
     QVERIFY(!cli::parseCodeRanges("65,,66", ranges, error));
     QVERIFY(!cli::parseCodeRanges("A-Z", ranges, error));
     QVERIFY2(error.contains("'A'"), qPrintable(error));
+    // An end left out is named, not printed as an empty code ('').
+    QVERIFY(!cli::parseCodeRanges("-5", ranges, error));
+    QVERIFY2(error.startsWith("'-5' lacks its first code"), qPrintable(error));
+    QVERIFY(!cli::parseCodeRanges("5-", ranges, error));
+    QVERIFY2(error.startsWith("'5-' lacks its last code"), qPrintable(error));
 }
 
 void InspectTest::inspectTellsEachShxKind_data()
