@@ -51,20 +51,6 @@ bool hasSuffix(const QString &name, const QString &suffix)
 
 using FileKey = std::pair<quint64, quint64>; // device, inode
 
-// Bytes that do not decode in the locale's encoding, shown as \xNN.
-QString printableBytes(const QByteArray &bytes)
-{
-    QString out;
-    for (const char c : bytes) {
-        const uchar u = uchar(c);
-        if (u >= 0x20 && u < 0x7F && u != '\\')
-            out += QLatin1Char(c);
-        else
-            out += QStringLiteral("\\x%1").arg(u, 2, 16, QLatin1Char('0'));
-    }
-    return out;
-}
-
 class Scanner
 {
 public:
@@ -157,7 +143,7 @@ private:
             if (!hasSuffix(decoded, m_scan.suffix))
                 continue;
             if (QFile::encodeName(decoded) != entryName) {
-                found.append({fullPath, entryRelative, printableBytes(entryPath),
+                found.append({fullPath, entryRelative, io::printableBytes(entryPath),
                               QStringLiteral("the name is not valid text in this locale's encoding")});
                 continue;
             }

@@ -211,7 +211,7 @@ void printText(const Report &report, QTextStream &out, QTextStream &err)
     out << shown << "\n";
     out << "  kind:     " << report.kind << "\n";
     if (!report.header.isEmpty())
-        out << "  header:   " << io::printableName(QString::fromLatin1(report.header)) << "\n";
+        out << "  header:   " << io::printableBytes(report.header) << "\n";
     if (!report.name.isNull())
         out << "  name:     " << io::printableName(report.name) << "\n";
     if (report.shapeCount >= 0)
@@ -306,7 +306,7 @@ QJsonObject toJson(const Report &report)
     if (report.size >= 0)
         object.insert(QStringLiteral("size"), report.size);
     if (report.shapeCount >= 0) {
-        object.insert(QStringLiteral("header"), QString::fromLatin1(report.header));
+        object.insert(QStringLiteral("header"), io::printableBytes(report.header));
         object.insert(QStringLiteral("shapeCount"), report.shapeCount);
         object.insert(QStringLiteral("height"), report.height);
     }

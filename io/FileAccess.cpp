@@ -170,27 +170,67 @@ ReadResult readRegularFile(const QString &path, qint64 maxBytes)
 
 #endif
 
+namespace {
+
+void appendEscaped(QString &out, char32_t c)
+{
+    if (c == '\n')
+        out += QLatin1String("\\n");
+    else if (c == '\t')
+        out += QLatin1String("\\t");
+    else if (c == '\r')
+        out += QLatin1String("\\r");
+    else if (c < 0x100)
+        out += QStringLiteral("\\x%1").arg(uint(c), 2, 16, QLatin1Char('0'));
+    else if (c < 0x10000)
+        out += QStringLiteral("\\u%1").arg(uint(c), 4, 16, QLatin1Char('0'));
+    else
+        out += QStringLiteral("\\U%1").arg(uint(c), 8, 16, QLatin1Char('0'));
+}
+
+} // namespace
+
 QString printableName(const QString &name)
 {
     QString out;
     out.reserve(name.size());
-    for (const QChar c : name) {
-        const ushort u = c.unicode();
-        // A backslash stays as it is: it separates folders on Windows.
-        if (u == '\n') {
-            out += QLatin1String("\\n");
-        } else if (u == '\t') {
-            out += QLatin1String("\\t");
-        } else if (u == '\r') {
-            out += QLatin1String("\\r");
-        } else if (u < 0x20 || u == 0x7F || (u >= 0x80 && u < 0xA0)) {
-            out += QStringLiteral("\\x%1").arg(u, 2, 16, QLatin1Char('0'));
-        } else if (c.category() == QChar::Other_Format && u != 0x200D) {
-            // Bidirectional overrides and the like reorder what follows.
-            out += QStringLiteral("\\u%1").arg(u, 4, 16, QLatin1Char('0'));
+    for (qsizetype i = 0; i < name.size(); ++i) {
+        char32_t c = name.at(i).unicode();
+        const bool pair = QChar::isHighSurrogate(c) && i + 1 < name.size() && name.at(i + 1).isLowSurrogate();
+        if (pair)
+            c = QChar::surrogateToUcs4(name.at(i), name.at(i + 1));
+        const QChar::Category category = QChar::category(c);
+        if (c == '\\') {
+#ifdef Q_OS_WIN
+            out += QLatin1Char('\\'); // it separates folders
+#else
+            out += QLatin1String("\\\\"); // so "\x1b" typed and the byte ESC print apart
+#endif
+        } else if (c < 0x20 || (c >= 0x7F && c < 0xA0) || category == QChar::Separator_Line
+                   || category == QChar::Separator_Paragraph || QChar::isSurrogate(c)
+                   || (category == QChar::Other_Format && c != 0x200D)) {
+            // Bidirectional overrides, tags and the like reorder or hide
+            // what follows; a line separator breaks the line.
+            appendEscaped(out, c);
         } else {
-            out += c;
+            out += pair ? QString::fromUcs4(&c, 1) : QString(name.at(i));
         }
+        i += pair ? 1 : 0;
+    }
+    return out;
+}
+
+QString printableBytes(const QByteArray &bytes)
+{
+    QString out;
+    for (const char c : bytes) {
+        const uchar u = uchar(c);
+        if (u == '\\')
+            out += QLatin1String("\\\\");
+        else if (u >= 0x20 && u < 0x7F)
+            out += QLatin1Char(c);
+        else
+            appendEscaped(out, u);
     }
     return out;
 }

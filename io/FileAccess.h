@@ -24,8 +24,16 @@ ReadResult readRegularFile(const QString &path, qint64 maxBytes);
 // ("no such file", "permission denied", "no space left on device", ...).
 QString reasonForErrno(int error);
 
-// `name` with control characters, and bytes that are not valid text, shown
-// escaped ("\x1b", "\n"), so a file name can never drive the terminal.
+// `name` with control characters, line and paragraph separators and format
+// characters (bidirectional overrides, tags) escaped ("\x1b", "\n", "\u2028",
+// "\U000e0041") and a backslash doubled, so a name can never drive the
+// terminal and two different names never print alike. On Windows a
+// backslash separates folders and stays as it is.
 QString printableName(const QString &name);
+
+// Bytes of no known encoding, such as a font's header text or a file name
+// that is not valid text: printable ASCII as it is, a backslash doubled,
+// every other byte as \xNN.
+QString printableBytes(const QByteArray &bytes);
 
 } // namespace io

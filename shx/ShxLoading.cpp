@@ -88,7 +88,7 @@ int ConversionJob::detectFontKind()
         while (text.endsWith(char(kHeaderTerminator)) || text.endsWith(' '))
             text.chop(1);
         failRead(QStringLiteral("unknown header text \"%1\"")
-                     .arg(io::printableName(QString::fromLatin1(text))),
+                     .arg(io::printableBytes(text)),
                  0);
     }
     return fontKind;

@@ -3,6 +3,7 @@
 #include "Codes.h"
 #include "ShxBuilder.h"
 #include "TestFiles.h"
+#include "io/FileAccess.h"
 
 #include <QtTest>
 
@@ -55,6 +56,8 @@ private slots:
     void init();
     void codesReadInEveryNotation();
     void codeRangesAndTheirMistakes();
+    void textPrintsApart_data();
+    void textPrintsApart();
     void inspectTellsEachShxKind_data();
     void inspectTellsEachShxKind();
     void inspectNotesMissingSubshapesAndEmptyGlyphs();
@@ -124,6 +127,28 @@ void InspectTest::codeRangesAndTheirMistakes()
     QVERIFY2(error.startsWith("'5-' lacks its last code"), qPrintable(error));
 }
 
+void InspectTest::textPrintsApart_data()
+{
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<QString>("printed");
+
+    QTest::newRow("letters") << QStringLiteral("caf\u00e9 \U0001F600") << QStringLiteral("caf\u00e9 \U0001F600");
+    QTest::newRow("line separator") << QStringLiteral("a\u2028b\u2029") << QStringLiteral("a\\u2028b\\u2029");
+    QTest::newRow("tag outside 16 bits") << QStringLiteral("a\U000E0041") << QStringLiteral("a\\U000e0041");
+    QTest::newRow("lone surrogate") << QString(QChar(0xD800)) << QStringLiteral("\\ud800");
+#ifndef Q_OS_WIN
+    // The byte ESC and the four characters \x1b typed in a name.
+    QTest::newRow("backslash") << QStringLiteral("\\x1b\x1b") << QStringLiteral("\\\\x1b\\x1b");
+#endif
+}
+
+void InspectTest::textPrintsApart()
+{
+    QFETCH(QString, text);
+    QFETCH(QString, printed);
+    QCOMPARE(io::printableName(text), printed);
+}
+
 void InspectTest::inspectTellsEachShxKind_data()
 {
     QTest::addColumn<QByteArray>("font");
@@ -131,8 +156,8 @@ void InspectTest::inspectTellsEachShxKind_data()
 
     QTest::newRow("shape font")
         << shapeFont(8, {{65, definition("A", kBar)}, {66, definition("B", kBar)}},
-                     header("Varnel shapes 1.1\r\n", 24))
-        << QStringList{"kind:     shape font", "header:   Varnel shapes 1.1\\r\\n     \\x1a",
+                     header("Varnel shapes 1.1 \xe9\\\r\n", 24))
+        << QStringList{"kind:     shape font", "header:   Varnel shapes 1.1 \\xe9\\\\\\r\\n  \\x1a",
                        "shapes:   2, height 8", "glyphs:   2 in 1 range: 0x0041-0x0042"};
     QTest::newRow("unifont")
         << unifont(fontInfo("U", 12), {{0x41, definition("A", kBar)}, {0x43, definition("C", kBar)}})
