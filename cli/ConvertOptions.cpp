@@ -1,0 +1,228 @@
+// The convert command's options, their help, and reading them.
+#include "ConvertOptions.h"
+#include "Commands.h"
+#include "ConvertPlan.h"
+#include "ConvertRun.h"
+
+#include <QCommandLineParser>
+#include <QCoreApplication>
+#include <QDir>
+#include <QFileInfo>
+#include <QTextStream>
+#include <QThread>
+
+namespace cli::convert {
+
+namespace {
+
+const QLatin1String kShxSuffix("shx");
+
+const char kDescription[] =
+    "Converts SHX shape fonts (shape fonts, unifont files and big fonts) into FNT vector fonts.\n"
+    "\n"
+    "Examples:\n"
+    "  varnel-cli font.shx font.fnt          one font into the named file\n"
+    "  varnel-cli -o font.fnt font.shx       the same\n"
+    "  varnel-cli a.shx b.shx                each into NAME.fnt beside itself\n"
+    "  varnel-cli fonts                      every .shx in fonts, each beside itself\n"
+    "  varnel-cli a.shx fonts converted/     into a folder: the last argument when it is\n"
+    "                                        an existing folder or ends in / (made if missing)\n"
+    "  varnel-cli -o converted a.shx fonts   into the folder converted (made if missing)\n"
+    "  varnel-cli -r -o converted fonts      every .shx below fonts; fonts/a/x.shx becomes\n"
+    "                                        converted/a/x.fnt\n"
+    "  varnel-cli -u -r fonts                only where the FNT file is missing or older\n"
+    "  varnel-cli --json -r fonts            a JSON report on standard output\n"
+    "  varnel-cli inspect FONT-OR-FOLDER...  tells what SHX and FNT fonts are (--json)\n"
+    "  varnel-cli preview FONT...            draws FONT.png here (-o SHEET.png|.svg)\n"
+    "\n"
+    "Outputs are replaced unless -n or -u is given. Two inputs that would write one file\n"
+    "are both refused. An interrupted batch (Ctrl-C, SIGTERM, SIGHUP) removes its temporary\n"
+    "files, prints its summary so far and exits with 128 + the signal number.\n"
+    "\n"
+    "Exit status: 0 when every input converted or was kept, 1 when some failed, 2 on a\n"
+    "usage error.";
+
+bool isShxName(const QString &path)
+{
+    return QFileInfo(path).suffix().compare(kShxSuffix, Qt::CaseInsensitive) == 0;
+}
+
+bool isFolderName(const QString &path)
+{
+    return path.endsWith(QLatin1Char('/')) || path.endsWith(QDir::separator());
+}
+
+// The parser's help with our own usage lines: the program's name, not the
+// path it was started by.
+QString helpText(const QCommandLineParser &parser)
+{
+    QString text = parser.helpText();
+    const qsizetype end = text.indexOf(QLatin1Char('\n'));
+    return QStringLiteral("Usage: varnel-cli [options] INPUT.shx OUTPUT.fnt\n"
+                          "       varnel-cli [options] INPUT... [FOLDER/]\n"
+                          "       varnel-cli inspect ... | varnel-cli preview ...\n")
+           + text.mid(end);
+}
+
+// The options, in the order --help lists them.
+struct CommandLine
+{
+    const QCommandLineOption help{{QStringLiteral("h"), QStringLiteral("help")},
+                                  QStringLiteral("Shows this help.")};
+    const QCommandLineOption version{
+        {QStringLiteral("v"), QStringLiteral("version")},
+        QStringLiteral("Shows the version (-v is --version, not --verbose).")};
+    const QCommandLineOption codePage{
+        QStringLiteral("code-page"),
+        QStringLiteral("Code page of a big font's character codes: %1. Without it the code page "
+                       "is detected from the font; other fonts have none.")
+            .arg(acceptedCodePageNames()),
+        QStringLiteral("name")};
+    const QCommandLineOption output{
+        {QStringLiteral("o"), QStringLiteral("output"), QStringLiteral("output-dir")},
+        QStringLiteral("With one input file and a <path> ending in .fnt: that file. Otherwise the "
+                       "folder every FNT file goes into, made if missing."),
+        QStringLiteral("path")};
+    const QCommandLineOption recursive{{QStringLiteral("r"), QStringLiteral("recursive")},
+                                       QStringLiteral("Look for SHX files in sub-folders too; with a "
+                                                      "destination folder, the tree is mirrored there.")};
+    const QCommandLineOption noClobber{{QStringLiteral("n"), QStringLiteral("no-clobber")},
+                                       QStringLiteral("Keep every FNT file that exists.")};
+    const QCommandLineOption update{{QStringLiteral("u"), QStringLiteral("update")},
+                                    QStringLiteral("Convert only where the FNT file is missing or "
+                                                   "older than its SHX file.")};
+    const QCommandLineOption jobs{{QStringLiteral("j"), QStringLiteral("jobs")},
+                                  QStringLiteral("Convert on <n> threads (default: %1, the number of "
+                                                 "cores; at most %2 per core and one per input).")
+                                      .arg(QThread::idealThreadCount())
+                                      .arg(kThreadsPerCore),
+                                  QStringLiteral("n")};
+    const QCommandLineOption quiet{{QStringLiteral("q"), QStringLiteral("quiet")},
+                                   QStringLiteral("Print only failures.")};
+    const QCommandLineOption verbose{QStringLiteral("verbose"),
+                                     QStringLiteral("One line per font: kind, glyphs, code page "
+                                                    "(detected or forced), FNT size and time.")};
+    const QCommandLineOption json{QStringLiteral("json"),
+                                  QStringLiteral("Print one JSON document on standard output: per "
+                                                 "file its path, outcome, reason, kind, glyph count, "
+                                                 "ranges, extents, problems and warnings.")};
+    QCommandLineParser parser;
+
+    CommandLine()
+    {
+        parser.setApplicationDescription(QString::fromLatin1(kDescription));
+        parser.addOptions({help, version, codePage, output, recursive, noClobber, update, jobs, quiet,
+                           verbose, json});
+        parser.addPositionalArgument(QStringLiteral("input"),
+                                     QStringLiteral("SHX files or folders holding them."),
+                                     QStringLiteral("input..."));
+        parser.addPositionalArgument(QStringLiteral("output"),
+                                     QStringLiteral("The FNT file for a single input, or the folder "
+                                                    "for all of them."),
+                                     QStringLiteral("[output]"));
+    }
+};
+
+// A usage error: says so, and there is nothing to convert.
+bool refuse(const QString &message)
+{
+    usageError(message);
+    return false;
+}
+
+// The options that shape each conversion, and the thread count. Returns
+// false after a usage error.
+bool readOptions(const CommandLine &line, Request &request)
+{
+    const QCommandLineParser &parser = line.parser;
+    Options &options = request.options;
+    if (parser.isSet(line.codePage)) {
+        options.codePageIndex = codePageIndex(parser.value(line.codePage));
+        if (options.codePageIndex < 0)
+            return refuse(QStringLiteral("unknown code page '%1'; accepted: %2")
+                                  .arg(parser.value(line.codePage), acceptedCodePageNames()));
+        options.useCodePage = true;
+    }
+    if (parser.isSet(line.noClobber) && parser.isSet(line.update))
+        return refuse(QStringLiteral("-n keeps every FNT file, -u replaces older ones: give one"));
+    if (parser.isSet(line.noClobber))
+        options.overwrite = Overwrite::Keep;
+    else if (parser.isSet(line.update))
+        options.overwrite = Overwrite::Update;
+    if (parser.isSet(line.quiet) && parser.isSet(line.verbose))
+        return refuse(QStringLiteral("--quiet and --verbose: give one"));
+    if (parser.isSet(line.quiet))
+        options.verbosity = Verbosity::Quiet;
+    else if (parser.isSet(line.verbose))
+        options.verbosity = Verbosity::Verbose;
+    options.json = parser.isSet(line.json);
+    request.threadCount = QThread::idealThreadCount();
+    if (parser.isSet(line.jobs)) {
+        bool ok = false;
+        request.threadCount = parser.value(line.jobs).toInt(&ok);
+        if (!ok || request.threadCount < 1)
+            return refuse(QStringLiteral("-j needs a whole number of threads, 1 or more"));
+    }
+    return true;
+}
+
+// The inputs, and where their outputs go: one named file, a folder, or
+// beside each input. Returns false after a usage error.
+bool readPaths(const CommandLine &line, Request &request)
+{
+    const QCommandLineParser &parser = line.parser;
+    QStringList &paths = request.paths;
+    paths = parser.positionalArguments();
+    request.recursive = parser.isSet(line.recursive);
+    if (paths.isEmpty())
+        return refuse(QStringLiteral("expected an input SHX file and an output FNT file, "
+                                         "or SHX files and folders to convert"));
+    QString &destination = request.destination;
+    if (parser.isSet(line.output)) {
+        destination = parser.value(line.output);
+        request.destinationNamed = true;
+        if (destination.isEmpty())
+            return refuse(QStringLiteral("-o needs a path"));
+        if (isFntName(destination) && !QFileInfo(destination).isDir()) {
+            if (paths.size() != 1 || QFileInfo(paths.first()).isDir())
+                return refuse(QStringLiteral("-o %1 names an FNT file, but there are several "
+                                                 "inputs; name a folder instead")
+                                      .arg(shownPath(destination)));
+            request.single = true;
+        }
+    } else if (paths.size() >= 2) {
+        const QString &last = paths.last();
+        if (isFolderName(last) || QFileInfo(last).isDir()) {
+            destination = paths.takeLast();
+            request.destinationNamed = isFolderName(last);
+        } else if (paths.size() == 2 && !request.recursive && !isShxName(last)) {
+            destination = paths.takeLast();
+            request.single = true;
+        }
+    }
+    return true;
+}
+
+} // namespace
+
+bool readRequest(const QStringList &arguments, Request &request, int &status)
+{
+    CommandLine line;
+    if (!line.parser.parse(arguments)) {
+        status = usageError(line.parser.errorText());
+        return false;
+    }
+    status = Success;
+    if (line.parser.isSet(line.help)) {
+        QTextStream(stdout) << helpText(line.parser);
+        return false;
+    }
+    if (line.parser.isSet(line.version)) {
+        QTextStream(stdout) << "varnel-cli " << QCoreApplication::applicationVersion() << "\n";
+        return false;
+    }
+    status = UsageError;
+    return readOptions(line, request) && readPaths(line, request);
+}
+
+} // namespace cli::convert

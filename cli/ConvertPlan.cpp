@@ -1,0 +1,187 @@
+// Planning a batch: outputs beside the inputs or in a folder, refused
+// collisions, -n and -u, and the folders a mirrored tree needs.
+#include "ConvertPlan.h"
+#include "Inputs.h"
+
+#include <QDateTime>
+#include <QDir>
+#include <QFileInfo>
+#include <QHash>
+#include <QTextStream>
+
+#ifndef Q_OS_WIN
+#include <sys/stat.h>
+#endif
+
+namespace cli::convert {
+
+namespace {
+
+const QLatin1String kFntSuffix(".fnt");
+
+// font.shx becomes font.fnt beside the input or, with a destination, in it;
+// with -r below it as below the folder argument.
+void planOutputs(std::vector<Task> &tasks, const QString &destination, bool mirror)
+{
+    for (Task &task : tasks) {
+        if (task.state != State::Pending)
+            continue;
+        const QFileInfo info(task.input);
+        const QString name = info.completeBaseName() + kFntSuffix;
+        if (destination.isEmpty()) {
+            task.output = info.dir().filePath(name);
+            continue;
+        }
+        const QString below = mirror ? QFileInfo(task.relative).path() : QString();
+        task.output = below.isEmpty() || below == QLatin1String(".")
+                          ? QDir(destination).filePath(name)
+                          : QDir(destination).filePath(below + QLatin1Char('/') + name);
+    }
+}
+
+// Whether names in `folder` that differ only in case name one file: the
+// folder found again under its name with the case of its letters swapped.
+bool ignoresCase(const QString &folder)
+{
+#ifdef Q_OS_WIN
+    Q_UNUSED(folder);
+    return true;
+#else
+    QString existing = QFileInfo(folder).absoluteFilePath();
+    while (!QFileInfo::exists(existing) && existing.size() > 1)
+        existing = QFileInfo(existing).path();
+    const QString name = QFileInfo(existing).fileName();
+    QString swapped = name;
+    for (QChar &c : swapped)
+        c = c.isUpper() ? c.toLower() : c.toUpper();
+    if (swapped == name)
+        return false;
+    struct stat own = {}, other = {};
+    const QString otherPath = QFileInfo(existing).path() + QLatin1Char('/') + swapped;
+    return ::stat(QFile::encodeName(existing).constData(), &own) == 0
+           && ::stat(QFile::encodeName(otherPath).constData(), &other) == 0
+           && own.st_dev == other.st_dev && own.st_ino == other.st_ino;
+#endif
+}
+
+// What identifies an output on its file system: the file itself when it
+// exists (two links to one file are one output), else its path, without
+// case where the folder ignores it.
+QString outputKey(const QString &output, QHash<QString, bool> &caseless)
+{
+#ifndef Q_OS_WIN
+    struct stat st = {};
+    if (::stat(QFile::encodeName(output).constData(), &st) == 0)
+        return QStringLiteral("file %1:%2").arg(quint64(st.st_dev)).arg(quint64(st.st_ino));
+#endif
+    const QFileInfo info(output);
+    const QString folder = info.absolutePath();
+    auto found = caseless.find(folder);
+    if (found == caseless.end())
+        found = caseless.insert(folder, ignoresCase(folder));
+    const QString path = QDir::cleanPath(info.absoluteFilePath());
+    return found.value() ? path.toCaseFolded() : path;
+}
+
+// Two inputs that would write one file: convert neither, so that no result
+// silently replaces another.
+void refuseCollisions(std::vector<Task> &tasks)
+{
+    QHash<QString, bool> caseless;
+    QHash<QString, QList<size_t>> byOutput;
+    QStringList order;
+    for (size_t i = 0; i < tasks.size(); ++i) {
+        if (tasks[i].state != State::Pending)
+            continue;
+        const QString key = outputKey(tasks[i].output, caseless);
+        if (!byOutput.contains(key))
+            order << key;
+        byOutput[key].append(i);
+    }
+    for (const QString &key : std::as_const(order)) {
+        const QList<size_t> &group = byOutput[key];
+        if (group.size() < 2)
+            continue;
+        for (size_t i : group) {
+            QStringList others;
+            for (size_t j : group) {
+                if (j != i)
+                    others.append(tasks[j].shown);
+            }
+            tasks[i].fail(QStringLiteral("would be written to %1, as would %2; neither is converted")
+                              .arg(shownPath(tasks[i].output), others.join(QStringLiteral(", "))));
+        }
+    }
+}
+
+// -n, -u, and the folders a mirrored tree needs.
+void prepareOutputs(std::vector<Task> &tasks, Overwrite overwrite)
+{
+    for (Task &task : tasks) {
+        if (task.state != State::Pending)
+            continue;
+        const QString keep = reasonToKeep(task, overwrite);
+        if (!keep.isEmpty()) {
+            task.state = State::Skipped;
+            task.failure = keep;
+            continue;
+        }
+        const QString folder = QFileInfo(task.output).path();
+        if (!QFileInfo(folder).isDir() && !QDir().mkpath(folder))
+            task.fail(QStringLiteral("cannot create the folder %1").arg(shownPath(folder)));
+    }
+}
+
+} // namespace
+
+bool isFntName(const QString &path)
+{
+    return path.endsWith(kFntSuffix, Qt::CaseInsensitive);
+}
+
+std::vector<Task> planTasks(const QStringList &paths, const QString &destination, bool recursive,
+                            Overwrite overwrite)
+{
+    InputScan scan;
+    scan.recursive = recursive;
+    std::vector<Task> tasks;
+    for (const Input &input : collectInputs(paths, scan)) {
+        Task task;
+        task.input = input.path;
+        task.shown = input.printable;
+        task.relative = input.relative;
+        if (input.failed())
+            task.fail(input.failure);
+        tasks.push_back(task);
+    }
+    planOutputs(tasks, destination, scan.recursive);
+    refuseCollisions(tasks);
+    prepareOutputs(tasks, overwrite);
+    return tasks;
+}
+
+QString reasonToKeep(const Task &task, Overwrite overwrite)
+{
+    if (overwrite == Overwrite::Replace)
+        return {};
+    const QFileInfo output(task.output);
+    if (!output.exists())
+        return {};
+    if (overwrite == Overwrite::Keep)
+        return QStringLiteral("%1 exists").arg(shownPath(task.output));
+    const QFileInfo input(task.input);
+    if (input.exists() && output.lastModified() >= input.lastModified())
+        return QStringLiteral("%1 is up to date").arg(shownPath(task.output));
+    return {};
+}
+
+bool makeOutputFolder(const QString &destination)
+{
+    if (QFileInfo(destination).isDir() || QDir().mkpath(destination))
+        return true;
+    QTextStream(stderr) << "varnel-cli: cannot create the output folder " << shownPath(destination)
+                        << "\n";
+    return false;
+}
+
+} // namespace cli::convert

@@ -1,0 +1,61 @@
+// What converting works on: the options that shape every conversion, and one
+// task per input with what became of it.
+#pragma once
+
+#include "fnt/FntReader.h"
+#include "job/ConversionJob.h"
+
+#include <QList>
+#include <QString>
+#include <QStringList>
+
+namespace cli::convert {
+
+enum class Overwrite { Replace, Keep, Update };
+enum class Verbosity { Quiet, Normal, Verbose };
+
+struct Options
+{
+    bool useCodePage = false;
+    int codePageIndex = 0;
+    Overwrite overwrite = Overwrite::Replace;
+    Verbosity verbosity = Verbosity::Normal;
+    bool json = false;
+};
+
+enum class State { Pending, Converted, Skipped, Failed, NotStarted };
+
+// One input and what became of it.
+struct Task
+{
+    QString input;
+    QString shown;    // the input as it may be printed
+    QString relative; // below its folder argument
+    QString output;
+    State state = State::Pending;
+    QString failure; // as printed after the name; also why a task was skipped
+    ConversionFailure record;
+
+    // What a conversion made.
+    qint32 fontKind = 0;
+    int glyphs = 0;
+    QString codePage; // big fonts only
+    bool codePageForced = false;
+    qint64 fntSize = 0;
+    qint64 milliseconds = 0;
+    QList<fnt::FntRange> ranges;
+    fnt::FntExtents extents;
+    QList<fnt::FntViolation> problems;
+    QStringList warnings;
+
+    void fail(const QString &why)
+    {
+        state = State::Failed;
+        failure = why;
+    }
+};
+
+// A path as it may be printed: native separators, control characters escaped.
+QString shownPath(const QString &path);
+
+} // namespace cli::convert
