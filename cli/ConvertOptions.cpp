@@ -193,8 +193,8 @@ bool readPaths(const CommandLine &line, Request &request)
     } else if (paths.size() >= 2) {
         const QString &last = paths.last();
         if (isFolderName(last) || QFileInfo(last).isDir()) {
+            request.destinationNamed = isFolderName(last); // before `last` is taken away
             destination = paths.takeLast();
-            request.destinationNamed = isFolderName(last);
         } else if (paths.size() == 2 && !request.recursive && !isShxName(last)) {
             destination = paths.takeLast();
             request.single = true;
