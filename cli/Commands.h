@@ -26,7 +26,18 @@ inline const QStringList kCodePageNames = [] {
 int codePageIndex(const QString &name);
 // Every accepted name, by item: "unicode; euc-kr (uhc, cp949, 949); ...".
 QString acceptedCodePageNames();
+// Says what is wrong, points to the help of the command being run, and
+// returns UsageError.
 int usageError(const QString &message);
+// The parser's complaint as a usage error; an unknown option comes with the
+// nearest of `options` ("did you mean '--verbose'?").
+int parseError(const QCommandLineParser &parser, const QList<QCommandLineOption> &options);
+// -h and --help show the command's options, --help-all the toolkit's too;
+// either ends the program.
+void showHelpIfAsked(QCommandLineParser &parser);
+// The candidate a mistyped `word` most likely meant, or an empty string
+// when none is close.
+QString nearestWord(const QString &word, const QStringList &candidates);
 // inspect's and preview's --code-page, and reading it: `index` is the chosen
 // item, or -1 when the option is not given. Returns UsageError (after saying
 // so) for an unknown name, Success otherwise.

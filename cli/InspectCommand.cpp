@@ -404,9 +404,8 @@ int runInspect(int argc, char *argv[])
                                  QStringLiteral("FNT files, SHX fonts and folders."),
                                  QStringLiteral("font.fnt|font.shx|folder..."));
     if (!parser.parse(app.arguments()))
-        return usageError(parser.errorText());
-    if (parser.isSet(QStringLiteral("help")))
-        parser.showHelp(Success);
+        return parseError(parser, {json, recursive, codePage});
+    showHelpIfAsked(parser);
 
     const QStringList arguments = parser.positionalArguments().mid(1);
     if (arguments.isEmpty())

@@ -255,9 +255,8 @@ int runPreview(int argc, char *argv[])
                                  QStringLiteral("FNT files or SHX fonts; one sheet each."),
                                  QStringLiteral("font.fnt|font.shx..."));
     if (!parser.parse(app.arguments()))
-        return usageError(parser.errorText());
-    if (parser.isSet(QStringLiteral("help")))
-        parser.showHelp(Success);
+        return parseError(parser, {output, codes, codePage});
+    showHelpIfAsked(parser);
 
     const QStringList fonts = parser.positionalArguments().mid(1);
     if (fonts.isEmpty())

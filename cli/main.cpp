@@ -11,6 +11,7 @@
 
 #include <cstdio>
 #include <cstring>
+#include <vector>
 
 #ifdef Q_OS_WIN
 #include <io.h>
@@ -21,6 +22,10 @@
 namespace cli {
 
 namespace {
+
+// The command being run ("inspect"), empty for a conversion: usage errors
+// point to its help.
+QString g_command;
 
 QStringList aliasesOf(int index)
 {
@@ -80,9 +85,79 @@ int readCodePageOption(const QCommandLineParser &parser, const QCommandLineOptio
 
 int usageError(const QString &message)
 {
+    const QString help = g_command.isEmpty() ? QStringLiteral("varnel-cli --help")
+                                             : QStringLiteral("varnel-cli %1 --help").arg(g_command);
     QTextStream(stderr) << "varnel-cli: " << message << "\n"
-                        << "Try 'varnel-cli --help' for more information.\n";
+                        << "Try '" << help << "' for more information.\n";
     return UsageError;
+}
+
+QString nearestWord(const QString &word, const QStringList &candidates)
+{
+    // Edits, swapped neighbours counted as one: "inspekt", "prevew", "hlep".
+    const auto distance = [](const QString &a, const QString &b) {
+        QList<QList<int>> d(a.size() + 1, QList<int>(b.size() + 1, 0));
+        for (int i = 0; i <= a.size(); ++i)
+            d[i][0] = i;
+        for (int j = 0; j <= b.size(); ++j)
+            d[0][j] = j;
+        for (int i = 1; i <= a.size(); ++i) {
+            for (int j = 1; j <= b.size(); ++j) {
+                const int cost = a.at(i - 1) == b.at(j - 1) ? 0 : 1;
+                d[i][j] = qMin(qMin(d[i - 1][j] + 1, d[i][j - 1] + 1), d[i - 1][j - 1] + cost);
+                if (i > 1 && j > 1 && a.at(i - 1) == b.at(j - 2) && a.at(i - 2) == b.at(j - 1))
+                    d[i][j] = qMin(d[i][j], d[i - 2][j - 2] + 1);
+            }
+        }
+        return d[a.size()][b.size()];
+    };
+    QString best;
+    // Close enough to be a slip of the fingers, not another word.
+    int bestDistance = qMin(2, int(word.size() - 1) / 2 + 1);
+    for (const QString &candidate : candidates) {
+        const int d = distance(word.toLower(), candidate);
+        if (d < bestDistance || (d <= bestDistance && best.isEmpty())) {
+            best = candidate;
+            bestDistance = d;
+        }
+    }
+    return best;
+}
+
+int parseError(const QCommandLineParser &parser, const QList<QCommandLineOption> &options)
+{
+    const QStringList unknown = parser.unknownOptionNames();
+    if (unknown.isEmpty()) {
+        QString text = parser.errorText(); // "Missing value after '-o'."
+        if (text.endsWith(QLatin1Char('.')))
+            text.chop(1);
+        return usageError(text.isEmpty() ? text : text.at(0).toLower() + text.mid(1));
+    }
+    const auto dashed = [](const QString &name) {
+        return (name.size() == 1 ? QStringLiteral("-") : QStringLiteral("--")) + name;
+    };
+    QStringList names{QStringLiteral("--help")};
+    if (!g_command.isEmpty())
+        names << QStringLiteral("--help-all");
+    for (const QCommandLineOption &option : options) {
+        for (const QString &name : option.names())
+            names << dashed(name);
+    }
+    const QString given = dashed(unknown.first());
+    const QString nearest = nearestWord(given, names);
+    return usageError(nearest.isEmpty()
+                          ? QStringLiteral("unknown option '%1'").arg(io::printableName(given))
+                          : QStringLiteral("unknown option '%1'; did you mean '%2'?")
+                                .arg(io::printableName(given), nearest));
+}
+
+void showHelpIfAsked(QCommandLineParser &parser)
+{
+    // process() shows the help with the toolkit's options and ends.
+    if (parser.isSet(QStringLiteral("help-all")))
+        parser.process(*QCoreApplication::instance());
+    if (parser.isSet(QStringLiteral("help")))
+        parser.showHelp(Success);
 }
 
 bool stderrIsTerminal()
@@ -96,16 +171,62 @@ bool stderrIsTerminal()
 
 } // namespace cli
 
-#ifdef VARNEL_HAVE_PREVIEW
 namespace {
 
+// The commands, as the first word that is not an option.
+const QStringList kCommands{QStringLiteral("inspect"), QStringLiteral("preview"),
+                            QStringLiteral("help")};
+// The options of any command that take a value: the word after one is its
+// value, not the command.
+const QStringList kValueOptions{QStringLiteral("-o"),         QStringLiteral("--output"),
+                                QStringLiteral("--output-dir"), QStringLiteral("-j"),
+                                QStringLiteral("--jobs"),     QStringLiteral("--code-page"),
+                                QStringLiteral("--codes")};
+
+// The index of the first argument that is neither an option nor an option's
+// value (options may come before the command), or -1.
+int firstWord(const QStringList &arguments)
+{
+    for (int i = 1; i < arguments.size(); ++i) {
+        const QString &argument = arguments.at(i);
+        if (argument == QLatin1String("--"))
+            return -1; // what follows is names, never a command
+        if (!argument.startsWith(QLatin1Char('-')) || argument == QLatin1String("-"))
+            return i;
+        if (kValueOptions.contains(argument))
+            ++i;
+    }
+    return -1;
+}
+
+#ifndef Q_OS_WIN
+// A name is used byte for byte or not at all: one that does not decode would
+// reach the files as another name (U+FFFD for each stray byte), and could
+// read or replace a file nobody named.
+bool argumentsAreText(int argc, char *argv[])
+{
+    for (int i = 1; i < argc; ++i) {
+        const QByteArray bytes(argv[i]);
+        if (QFile::encodeName(QFile::decodeName(bytes)) != bytes) {
+            std::fprintf(stderr,
+                         "varnel-cli: %s: the name is not valid text in this locale's encoding; "
+                         "nothing was done\n",
+                         qPrintable(io::printableBytes(bytes)));
+            return false;
+        }
+    }
+    return true;
+}
+#endif
+
+#ifdef VARNEL_HAVE_PREVIEW
 // Loads the preview module from beside the program, or from where it is
 // installed, and runs it.
-int runPreviewModule(int argc, char *argv[])
+int runPreviewModule(const char *program, int argc, char *argv[])
 {
     const QFileInfo self(QStringLiteral("/proc/self/exe"));
     const QString programDir = self.exists() ? QFileInfo(self.canonicalFilePath()).absolutePath()
-                                             : QFileInfo(QString::fromLocal8Bit(argv[0])).absolutePath();
+                                             : QFileInfo(QString::fromLocal8Bit(program)).absolutePath();
     const QStringList dirs{programDir, QDir(programDir).filePath(QStringLiteral(VARNEL_PREVIEW_DIR))};
     QString error;
     for (const QString &dir : dirs) {
@@ -124,18 +245,76 @@ int runPreviewModule(int argc, char *argv[])
                  qPrintable(io::printableName(error)));
     return cli::Failure;
 }
+#endif
+
+int runCommand(const QString &command, int argc, char *argv[])
+{
+    cli::g_command = command;
+    // The help's usage line names the program, not the path it was started by.
+    static char name[] = "varnel-cli";
+    std::vector<char *> named(argv, argv + argc + 1);
+    named[0] = name;
+    if (command == QLatin1String("inspect"))
+        return cli::runInspect(argc, named.data());
+#ifdef VARNEL_HAVE_PREVIEW
+    if (command == QLatin1String("preview"))
+        return runPreviewModule(argv[0], argc, named.data());
+#endif
+    return cli::runConvert(argc, argv);
+}
+
+// The first word is a command, or an existing file or folder to convert; a
+// word that is neither is a usage error, so a mistyped command converts
+// nothing. A word with a dot or a separator names a file: when it is
+// missing, conversion says so as for any other input.
+int dispatch(int argc, char *argv[])
+{
+    QStringList arguments;
+    for (int i = 0; i < argc; ++i)
+        arguments << QFile::decodeName(argv[i]);
+    const int word = firstWord(arguments);
+    const QString first = word > 0 ? arguments.at(word) : QString();
+    if (first == QLatin1String("help")) {
+        // "help" alone is --help; "help inspect" is inspect's --help.
+        const QString about = word + 1 < argc ? arguments.at(word + 1) : QString();
+        if (about.isEmpty() || kCommands.contains(about)) {
+            static char help[] = "--help";
+            std::vector<char *> rewritten(argv, argv + argc);
+            rewritten.erase(rewritten.begin() + word);
+            rewritten.push_back(help);
+            rewritten.push_back(nullptr);
+            return runCommand(about == QLatin1String("help") ? QString() : about, argc,
+                              rewritten.data());
+        }
+        const QString nearest = cli::nearestWord(about, kCommands);
+        return cli::usageError(QStringLiteral("no help on '%1'; %2")
+                                   .arg(io::printableName(about),
+                                        nearest.isEmpty() ? QStringLiteral("the commands are inspect and preview")
+                                                          : QStringLiteral("did you mean '%1'?").arg(nearest)));
+    }
+    if (kCommands.contains(first))
+        return runCommand(first, argc, argv);
+    const QFileInfo named(first);
+    if (first.isEmpty() || named.exists() || named.isSymLink() || first.contains(QLatin1Char('.'))
+        || first.contains(QLatin1Char('/')) || first.contains(QDir::separator()))
+        return runCommand(QString(), argc, argv);
+    const QString nearest = cli::nearestWord(first, kCommands);
+    return cli::usageError(
+        nearest.isEmpty()
+            ? QStringLiteral("'%1' is neither a command nor a file or folder here; the commands "
+                             "are inspect, preview and help")
+                  .arg(io::printableName(first))
+            : QStringLiteral("unknown command '%1'; did you mean '%2'?")
+                  .arg(io::printableName(first), nearest));
+}
 
 } // namespace
-#endif
 
 int main(int argc, char *argv[])
 {
-    // A subcommand is the first argument; everything else is a conversion.
-    if (argc > 1 && std::strcmp(argv[1], "inspect") == 0)
-        return cli::runInspect(argc, argv);
-#ifdef VARNEL_HAVE_PREVIEW
-    if (argc > 1 && std::strcmp(argv[1], "preview") == 0)
-        return runPreviewModule(argc, argv);
+#ifndef Q_OS_WIN
+    if (!argumentsAreText(argc, argv))
+        return cli::UsageError;
 #endif
-    return cli::runConvert(argc, argv);
+    return dispatch(argc, argv);
 }

@@ -32,6 +32,8 @@ private slots:
     void init();
     void singleRun_data();
     void singleRun();
+    void usageErrorsWriteNothing_data();
+    void usageErrorsWriteNothing();
     void batchSameWhateverTheThreads();
     void destinations_data();
     void destinations();
@@ -91,6 +93,58 @@ void ConvertTest::singleRun()
     QCOMPARE(QFileInfo::exists(path("out.fnt")), exitCode == 0);
     // Never the toolkit's own warnings or a crash report.
     QVERIFY2(!result.err.contains(QRegularExpression("\\bQ[A-Z]\\w+")), qPrintable(result.err));
+}
+
+void ConvertTest::usageErrorsWriteNothing_data()
+{
+    QTest::addColumn<QString>("arguments"); // \ooo: a byte in octal, as printf reads it
+    QTest::addColumn<QString>("message");
+
+    QTest::newRow("mistyped command") << "inspekt good.shx" << "unknown command 'inspekt'; did you mean 'inspect'?";
+    QTest::newRow("mistyped preview") << "prevew good.shx" << "did you mean 'preview'?";
+    QTest::newRow("neither command nor file") << "fonts" << "'fonts' is neither a command nor a file";
+    QTest::newRow("help on no command") << "help inspekt" << "no help on 'inspekt'; did you mean 'inspect'?";
+    QTest::newRow("inspect's option mistyped")
+        << "inspect --jsn good.shx" << "did you mean '--json'?\nTry 'varnel-cli inspect --help'";
+    // A name is used byte for byte: never as the other file whose name
+    // holds U+FFFD where the stray byte is.
+    QTest::newRow("output name not text") << "good.shx victim\\0377.fnt"
+                                          << "victim\\xff.fnt: the name is not valid text";
+    QTest::newRow("input name not text") << "victim\\0377.shx x.fnt" << "victim\\xff.shx: the name";
+    QTest::newRow("folder name not text") << "-o dir\\0377 good.shx" << "dir\\xff: the name";
+}
+
+void ConvertTest::usageErrorsWriteNothing()
+{
+    QFETCH(QString, arguments);
+    QFETCH(QString, message);
+
+    QVERIFY(write("good.shx", lineFont()));
+    // What a name that does not decode would become, and must never touch.
+    for (const char *name : {"victim\xef\xbf\xbd.fnt", "victim\xef\xbf\xbd.shx"})
+        QVERIFY(write(QString::fromUtf8(name), lineFont()));
+    QVERIFY(QDir(path()).mkdir(QString::fromUtf8("dir\xef\xbf\xbd")));
+    const QStringList before = entries();
+    const QByteArray victim = read(QString::fromUtf8("victim\xef\xbf\xbd.fnt"));
+
+#ifdef Q_OS_WIN
+    if (arguments.contains(QLatin1Char('\\')))
+        QSKIP("Windows names are UTF-16: every one is text");
+    const Run result = run(arguments.split(QLatin1Char(' ')));
+#else
+    // Each word through printf, so that it may hold any byte.
+    const Run result = runProgram(QStringLiteral("sh"),
+                                  QStringList{"-c", "p=$0; for a do set -- \"$@\" \"$(printf '%b' \"$a\")\"; "
+                                                    "shift; done; exec \"$p\" \"$@\"",
+                                              VARNEL_CLI_PATH}
+                                      + arguments.split(QLatin1Char(' ')),
+                                  path());
+#endif
+    QCOMPARE(result.exitCode, 2);
+    QVERIFY2(result.err.contains(message), qPrintable(result.err));
+    QCOMPARE(result.out, QString());
+    QCOMPARE(entries(), before);
+    QCOMPARE(read(QString::fromUtf8("victim\xef\xbf\xbd.fnt")), victim);
 }
 
 void ConvertTest::batchSameWhateverTheThreads()

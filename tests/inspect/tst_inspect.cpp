@@ -412,6 +412,11 @@ void InspectTest::helpManualAndCompletionListEveryOption()
         const Run help = run(command.isEmpty() ? QStringList{"--help"}
                                                : QStringList{command, "--help"});
         QCOMPARE(help.exitCode, 0);
+        // Asked for in any order, a command's help is its own.
+        QCOMPARE(run({"help", command}).out, help.out);
+        QCOMPARE(run(command.isEmpty() ? QStringList{"help"} : QStringList{"--help", command}).out, help.out);
+        if (!command.isEmpty())
+            QCOMPARE(run({command, "--help-all"}).exitCode, 0);
         QStringList seen;
         for (const QString &line : help.out.split('\n')) {
             // Options are the lines that start, indented, with a hyphen.
