@@ -6,8 +6,11 @@
 
 #include "fnt/FntReader.h"
 #include "io/FileAccess.h"
+#include "io/SafeWrite.h"
+#include "io/TemporaryFiles.h"
 #include "job/ConversionJob.h"
 
+#include <QBuffer>
 #include <QCommandLineParser>
 #include <QDir>
 #include <QFile>
@@ -15,7 +18,6 @@
 #include <QGuiApplication>
 #include <QImage>
 #include <QPainter>
-#include <QSaveFile>
 #include <QSvgGenerator>
 #include <QTextStream>
 
@@ -100,7 +102,19 @@ bool loadFnt(const QString &path, int codePage, QByteArray &fntBytes,
     return true;
 }
 
-bool writePng(const GlyphSheet &sheet, const QString &path, QString &error)
+// Every sheet goes through the one safe way of writing: never onto the
+// font, a link followed only to a picture of the same kind, replaced in one
+// step.
+bool writeSheet(const QByteArray &bytes, const QString &path, const QString &fontPath,
+                const QString &suffix, QString &error)
+{
+    const io::WriteResult written = io::writeFileSafely(path, bytes, fontPath, {suffix});
+    if (!written.ok)
+        error = QStringLiteral("cannot write %1: %2").arg(shownPath(path), written.reason);
+    return written.ok;
+}
+
+bool writePng(const GlyphSheet &sheet, const QString &path, const QString &fontPath, QString &error)
 {
     if (qint64(sheet.size().width()) * sheet.size().height() > kMaxPngPixels) {
         error = QStringLiteral("a sheet of %1 x %2 pixels is too large for a PNG picture; %3, "
@@ -114,33 +128,32 @@ bool writePng(const GlyphSheet &sheet, const QString &path, QString &error)
     QPainter painter(&image);
     sheet.paint(painter);
     painter.end();
-    QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly) || !image.save(&file, "PNG") || !file.commit()) {
-        error = QStringLiteral("cannot write %1: %2").arg(shownPath(path), file.errorString());
+    QBuffer buffer;
+    buffer.open(QIODevice::WriteOnly);
+    if (!image.save(&buffer, "PNG")) {
+        error = QStringLiteral("cannot write %1: the picture could not be encoded as PNG")
+                    .arg(shownPath(path));
         return false;
     }
-    return true;
+    return writeSheet(buffer.data(), path, fontPath, QStringLiteral("png"), error);
 }
 
-bool writeSvg(const GlyphSheet &sheet, const QString &path, const QString &title, QString &error)
+bool writeSvg(const GlyphSheet &sheet, const QString &path, const QString &fontPath,
+              const QString &title, QString &error)
 {
-    // Straight into the file that replaces the old one: no second copy of
-    // the picture in memory.
-    QSaveFile file(path);
-    if (file.open(QIODevice::WriteOnly)) {
-        QSvgGenerator generator;
-        generator.setOutputDevice(&file);
-        generator.setSize(sheet.size());
-        generator.setViewBox(QRect(QPoint(0, 0), sheet.size()));
-        generator.setTitle(title);
-        QPainter painter(&generator);
-        sheet.paint(painter);
-        painter.end();
-        if (file.commit())
-            return true;
-    }
-    error = QStringLiteral("cannot write %1: %2").arg(shownPath(path), file.errorString());
-    return false;
+    // Held in memory whole, as every file is before it is written: a sheet
+    // is bounded to some 15 MB of SVG by its stroke count.
+    QBuffer buffer;
+    buffer.open(QIODevice::WriteOnly);
+    QSvgGenerator generator;
+    generator.setOutputDevice(&buffer);
+    generator.setSize(sheet.size());
+    generator.setViewBox(QRect(QPoint(0, 0), sheet.size()));
+    generator.setTitle(title);
+    QPainter painter(&generator);
+    sheet.paint(painter);
+    painter.end();
+    return writeSheet(buffer.data(), path, fontPath, QStringLiteral("svg"), error);
 }
 
 // The toolkit's own chatter (run-time folders, platform notes) is not the
@@ -212,8 +225,8 @@ bool drawFont(const QString &fontPath, const QString &sheetPath, const QList<Cod
     const bool png = QFileInfo(sheetPath).suffix().compare(QLatin1String("svg"),
                                                            Qt::CaseInsensitive)
                      != 0;
-    const bool written = png ? writePng(sheet, sheetPath, error)
-                             : writeSvg(sheet, sheetPath, reader.font().name(), error);
+    const bool written = png ? writePng(sheet, sheetPath, fontPath, error)
+                             : writeSvg(sheet, sheetPath, fontPath, reader.font().name(), error);
     if (!written)
         return refused(error);
     QTextStream(stdout) << "Drew " << indexes.size() << (indexes.size() == 1 ? " glyph" : " glyphs")
@@ -228,6 +241,8 @@ int runPreview(int argc, char *argv[])
     qputenv("QT_QPA_PLATFORM", "offscreen");
     QGuiApplication app(argc, argv);
     nameApplication();
+    // A sheet being written when a signal comes leaves nothing behind.
+    io::installInterruptCleanup();
 
     QCommandLineParser parser;
     parser.setApplicationDescription(QStringLiteral(

@@ -40,6 +40,6 @@ bool ConversionJob::writeFntFile(const QString &path)
     if (QFileInfo(path).suffix().compare(QLatin1String("fnt"), Qt::CaseInsensitive) != 0)
         return failWrite(QStringLiteral("the output name does not end in .fnt"));
     const io::WriteResult written =
-        io::writeFileSafely(path, fntBytes, shxPath, QStringLiteral("fnt"));
+        io::writeFileSafely(path, fntBytes, shxPath, {QStringLiteral("fnt")});
     return written.ok || failWrite(written.reason);
 }

@@ -1,5 +1,6 @@
-// Safe writing: resolve the target under the link rules, write a short-named
-// temporary file beside it, and rename that into place.
+// Safe writing: follow the target under the link rules one name at a time,
+// write the file unnamed (or under a short temporary name) beside it, and
+// give it its name in one step.
 #include "io/SafeWrite.h"
 
 #include "io/FileAccess.h"
@@ -10,7 +11,10 @@
 #include <QRandomGenerator>
 
 #include <cerrno>
+#include <climits>
+#include <csignal>
 #include <cstdio>
+#include <vector>
 
 #ifdef Q_OS_WIN
 #include <QDir>
@@ -42,9 +46,9 @@ WriteResult failed(const QString &reason)
 // Windows has neither the link nor the owner rules; QSaveFile writes beside
 // the target and moves it into place.
 WriteResult writeFileSafely(const QString &target, const QByteArray &bytes, const QString &input,
-                            const QString &suffix)
+                            const QStringList &suffixes)
 {
-    Q_UNUSED(suffix);
+    Q_UNUSED(suffixes);
     const QFileInfo info(target);
     if (!info.absoluteDir().exists())
         return failed(QStringLiteral("the output folder does not exist"));
@@ -73,24 +77,35 @@ WriteResult writeFileSafely(const QString &target, const QByteArray &bytes, cons
     return {true, {}};
 }
 
+WriteResult makeFolders(const QString &path)
+{
+    if (path.isEmpty())
+        return failed(QStringLiteral("no folder named"));
+    if (QFileInfo(path).isDir() || QDir().mkpath(path))
+        return {true, {}};
+    // mkpath does not say why; the first part that is not a folder does.
+    for (QFileInfo part(path); !part.filePath().isEmpty(); part = QFileInfo(part.path())) {
+        if (part.exists() && !part.isDir())
+            return failed(reasonForErrno(ENOTDIR));
+        if (part.path() == part.filePath())
+            break;
+    }
+    return failed(reasonForErrno(EACCES));
+}
+
 #else
 
 namespace {
-
-QString notSuffixReason(const QString &suffix)
-{
-    return QStringLiteral("the output is a link to a file that is not an .%1 file").arg(suffix);
-}
-
-bool hasSuffix(const QString &path, const QString &suffix)
-{
-    return QFileInfo(path).suffix().compare(suffix, Qt::CaseInsensitive) == 0;
-}
 
 // As the kernel's own limit on links followed in one lookup.
 constexpr int kMaxLinkHops = 40;
 // Temporary names are random; a clash is retried this often.
 constexpr int kNameAttempts = 100;
+#ifdef O_PATH
+constexpr int kFolderFlags = O_PATH | O_DIRECTORY | O_CLOEXEC;
+#else
+constexpr int kFolderFlags = O_RDONLY | O_DIRECTORY | O_CLOEXEC;
+#endif
 
 // An open folder descriptor, closed when it goes.
 class Folder
@@ -123,25 +138,9 @@ private:
     int m_fd = -1;
 };
 
-// Where the write really goes: a name in an open folder, and what is there.
-struct Destination
+QString shown(const QByteArray &path)
 {
-    Folder folder;
-    QByteArray name;
-    bool exists = false;
-    struct stat existing = {};
-};
-
-void splitPath(const QByteArray &path, QByteArray &folder, QByteArray &name)
-{
-    const qsizetype slash = path.lastIndexOf('/');
-    if (slash < 0) {
-        folder = QByteArrayLiteral(".");
-        name = path;
-        return;
-    }
-    folder = slash == 0 ? QByteArrayLiteral("/") : path.left(slash);
-    name = path.mid(slash + 1);
+    return printableName(QFile::decodeName(path));
 }
 
 // The kernel's rule for protected links: in a sticky world-writable folder
@@ -156,73 +155,218 @@ bool mayFollowLink(int folder, const struct stat &link)
     return !shared || link.st_uid == ::geteuid() || link.st_uid == folderStat.st_uid;
 }
 
-// Follows links in the last part of `path` one at a time, so each one is
-// checked where it lies; links in the folder part are the kernel's to
-// check. Opens the folder that holds the final name.
+bool readLink(int folder, const QByteArray &name, QByteArray &text, QString &reason)
+{
+    text = QByteArray(PATH_MAX, Qt::Uninitialized);
+    const ssize_t length = ::readlinkat(folder, name.constData(), text.data(), size_t(text.size()));
+    if (length <= 0 || length >= text.size()) {
+        reason = reasonForErrno(length < 0 ? errno : length == 0 ? ENOENT : ENAMETOOLONG);
+        return false;
+    }
+    text.truncate(length);
+    return true;
+}
+
+// A path walked one name at a time from an open folder, every link followed
+// by hand so that each is checked in the folder where it lies: the kernel
+// would check (if at all) only the last.
+class PathWalk
+{
+public:
+    // Starts at the root for an absolute `path`, else at the current folder.
+    bool start(const QByteArray &path, QString &reason)
+    {
+        const bool absolute = path.startsWith('/');
+        m_folder = Folder(::open(absolute ? "/" : ".", kFolderFlags));
+        m_where = absolute ? QByteArrayLiteral("/") : QByteArray();
+        if (m_folder.fd() < 0) {
+            reason = reasonForErrno(errno);
+            return false;
+        }
+        return true;
+    }
+
+    // Enters the folders `names` in turn. With `create`, a missing one that
+    // was named (not reached through a link) is made.
+    bool enter(const QList<QByteArray> &names, bool create, QString &reason)
+    {
+        // Last first, so a link's text can take the link's place.
+        std::vector<Step> todo;
+        for (auto it = names.crbegin(); it != names.crend(); ++it)
+            todo.push_back({*it, QByteArray()});
+        int made = 0;
+        while (!todo.empty()) {
+            const Step step = todo.back();
+            todo.pop_back();
+            if (step.name.isEmpty() || step.name == ".")
+                continue;
+            struct stat st = {};
+            if (step.name != ".."
+                && ::fstatat(m_folder.fd(), step.name.constData(), &st, AT_SYMLINK_NOFOLLOW) != 0) {
+                const int error = errno;
+                if (error == ENOENT && create && step.link.isEmpty() && made++ < kNameAttempts) {
+                    if (::mkdirat(m_folder.fd(), step.name.constData(), 0777) != 0
+                        && errno != EEXIST) {
+                        reason = reasonForErrno(errno);
+                        return false;
+                    }
+                    todo.push_back(step); // look again at whatever is there now
+                    continue;
+                }
+                if (error == ENOENT)
+                    reason = step.link.isEmpty()
+                                 ? QStringLiteral("the output folder does not exist")
+                                 : QStringLiteral("the link %1 leads nowhere").arg(shown(step.link));
+                else
+                    reason = reasonForErrno(error);
+                return false;
+            }
+            if (step.name != ".." && S_ISLNK(st.st_mode)) {
+                const QByteArray link = joined(step.name);
+                QByteArray text;
+                if (!followLink(st, step.name, reason) || !readLink(m_folder.fd(), step.name, text, reason))
+                    return false;
+                if (text.startsWith('/') && !start(text, reason))
+                    return false;
+                const QList<QByteArray> parts = text.split('/');
+                for (auto it = parts.crbegin(); it != parts.crend(); ++it)
+                    todo.push_back({*it, link});
+                continue;
+            }
+            if (step.name != ".." && !S_ISDIR(st.st_mode)) {
+                reason = reasonForErrno(ENOTDIR);
+                return false;
+            }
+            // O_NOFOLLOW: a link swapped in since the look is refused.
+            Folder next(::openat(m_folder.fd(), step.name.constData(), kFolderFlags | O_NOFOLLOW));
+            if (next.fd() < 0) {
+                reason = reasonForErrno(errno);
+                return false;
+            }
+            m_folder = std::move(next);
+            m_where = joined(step.name);
+        }
+        return true;
+    }
+
+    // Counts a link about to be followed and applies the shared-folder rule
+    // to it; `name` lies in the current folder.
+    bool followLink(const struct stat &link, const QByteArray &name, QString &reason)
+    {
+        if (++m_hops > kMaxLinkHops) {
+            reason = reasonForErrno(ELOOP);
+            return false;
+        }
+        if (!mayFollowLink(m_folder.fd(), link)) {
+            reason = QStringLiteral("%1 is a link in a shared folder that you do not own")
+                         .arg(shown(joined(name)));
+            return false;
+        }
+        return true;
+    }
+
+    int fd() const { return m_folder.fd(); }
+    Folder take() { return std::move(m_folder); }
+
+private:
+    struct Step
+    {
+        QByteArray name;
+        QByteArray link; // the link whose text it comes from; empty when named
+    };
+
+    QByteArray joined(const QByteArray &name) const
+    {
+        return m_where.isEmpty() ? name : m_where.endsWith('/') ? m_where + name : m_where + '/' + name;
+    }
+
+    Folder m_folder;
+    QByteArray m_where; // the current folder as a path, for messages
+    int m_hops = 0;
+};
+
+// Where the write really goes: a name in an open folder, and what is there.
+struct Destination
+{
+    Folder folder;
+    QByteArray name;
+    bool exists = false;
+    struct stat existing = {};
+};
+
+// `path` split at its last slash: the folders, and the last name.
+QList<QByteArray> folderNames(const QByteArray &path, QByteArray &name)
+{
+    QList<QByteArray> names = path.split('/');
+    name = names.takeLast();
+    return names;
+}
+
+// Follows the path to the name the file gets, each link on the way checked
+// where it lies. `followedLink` tells whether the last name was a link.
 bool resolve(const QByteArray &path, Destination &out, bool &followedLink, QString &reason)
 {
-    QByteArray current = path;
     followedLink = false;
-    for (int hop = 0;; ++hop) {
-        QByteArray folderPath;
-        QByteArray name;
-        splitPath(current, folderPath, name);
+    PathWalk walk;
+    QByteArray name;
+    if (!walk.start(path, reason) || !walk.enter(folderNames(path, name), false, reason))
+        return false;
+    for (;;) {
         if (name.isEmpty() || name == "." || name == "..") {
             reason = QStringLiteral("is a folder");
             return false;
         }
-#ifdef O_PATH
-        const int openFlags = O_PATH | O_DIRECTORY | O_CLOEXEC;
-#else
-        const int openFlags = O_RDONLY | O_DIRECTORY | O_CLOEXEC;
-#endif
-        Folder folder(::open(folderPath.constData(), openFlags));
-        if (folder.fd() < 0) {
-            reason = errno == ENOENT ? QStringLiteral("the output folder does not exist")
-                                     : reasonForErrno(errno);
-            return false;
-        }
         struct stat st = {};
-        if (::fstatat(folder.fd(), name.constData(), &st, AT_SYMLINK_NOFOLLOW) != 0) {
+        if (::fstatat(walk.fd(), name.constData(), &st, AT_SYMLINK_NOFOLLOW) != 0) {
             if (errno != ENOENT) {
                 reason = reasonForErrno(errno);
                 return false;
             }
-            out.folder = std::move(folder);
-            out.name = name;
             out.exists = false;
-            return true;
+            break;
         }
         if (!S_ISLNK(st.st_mode)) {
-            out.folder = std::move(folder);
-            out.name = name;
             out.exists = true;
             out.existing = st;
-            return true;
+            break;
         }
-        if (hop == kMaxLinkHops) {
-            reason = reasonForErrno(ELOOP);
+        QByteArray text;
+        if (!walk.followLink(st, name, reason)) {
+            if (reason != reasonForErrno(ELOOP))
+                reason = QStringLiteral("the output is a link in a shared folder that you do not own");
             return false;
         }
-        if (!mayFollowLink(folder.fd(), st)) {
-            reason = QStringLiteral("the output is a link in a shared folder that you do not own");
+        if (!readLink(walk.fd(), name, text, reason))
             return false;
-        }
-        QByteArray text(PATH_MAX, Qt::Uninitialized);
-        const ssize_t length = ::readlinkat(folder.fd(), name.constData(), text.data(),
-                                            size_t(text.size()));
-        if (length < 0) {
-            reason = reasonForErrno(errno);
-            return false;
-        }
-        if (length == 0 || length >= text.size()) {
-            reason = reasonForErrno(length == 0 ? ENOENT : ENAMETOOLONG);
-            return false;
-        }
-        text.truncate(length);
-        current = text.startsWith('/') ? text : folderPath + '/' + text;
         followedLink = true;
+        if ((text.startsWith('/') && !walk.start(text, reason))
+            || !walk.enter(folderNames(text, name), false, reason))
+            return false;
     }
+    out.folder = walk.take();
+    out.name = name;
+    return true;
+}
+
+bool hasSuffix(const QByteArray &name, const QStringList &suffixes)
+{
+    const QString suffix = QFileInfo(QFile::decodeName(name)).suffix();
+    for (const QString &allowed : suffixes) {
+        if (suffix.compare(allowed, Qt::CaseInsensitive) == 0)
+            return true;
+    }
+    return false;
+}
+
+// "an .fnt file", "a .png file", "an .shx or .shp file": the article as the
+// suffix's first letter is spoken.
+QString kindOfFile(const QStringList &suffixes)
+{
+    const QString first = suffixes.value(0);
+    const bool vowel = !first.isEmpty()
+                       && QStringLiteral("aefhilmnorsx").contains(first.at(0).toLower());
+    return QStringLiteral("%1 .%2 file")
+        .arg(vowel ? QStringLiteral("an") : QStringLiteral("a"), suffixes.join(QStringLiteral(" or .")));
 }
 
 // Read once: umask() can only be read by setting it, which would race
@@ -253,6 +397,20 @@ mode_t processUmask()
         return old;
     }();
     return mask;
+}
+
+// A file-size limit (ulimit -f) would end the whole process with SIGXFSZ in
+// the middle of a write; ignored, the write fails with EFBIG and only that
+// file fails, with "file too large". A program's own handler is kept.
+void ignoreFileSizeSignal()
+{
+    static const bool once = [] {
+        struct sigaction old = {};
+        if (::sigaction(SIGXFSZ, nullptr, &old) == 0 && old.sa_handler == SIG_DFL)
+            ::signal(SIGXFSZ, SIG_IGN);
+        return true;
+    }();
+    Q_UNUSED(once);
 }
 
 QByteArray temporaryName()
@@ -304,34 +462,9 @@ bool writeAll(int fd, const QByteArray &bytes, QString &reason)
     return true;
 }
 
-// Creates the temporary file beside the destination, registered before it
-// exists so an interruption cannot miss it.
-int createTemporary(int folder, QByteArray &name, int &slot, QString &reason)
-{
-    for (int attempt = 0; attempt < kNameAttempts; ++attempt) {
-        name = temporaryName();
-        slot = detail::registerTemporary(folder, name.constData());
-        const int fd = ::openat(folder, name.constData(),
-                                O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_NOCTTY | O_CLOEXEC,
-                                0600);
-        if (fd >= 0)
-            return fd;
-        const int error = errno;
-        detail::releaseTemporary(slot);
-        slot = -1;
-        if (error != EEXIST) {
-            reason = reasonForErrno(error);
-            return -1;
-        }
-    }
-    reason = reasonForErrno(EEXIST);
-    return -1;
-}
-
 // The file's owner, mode and bytes, once the process is known not to be
-// interrupted, and flushed to disk where `flush` is set.
-bool fillFile(int fd, const Destination &destination, const QByteArray &bytes, bool flush,
-              QString &reason)
+// interrupted, and flushed to disk where there is an old file to protect.
+bool fillFile(int fd, const Destination &destination, const QByteArray &bytes, QString &reason)
 {
     if (detail::interrupted()) {
         reason = interruptedReason();
@@ -339,19 +472,58 @@ bool fillFile(int fd, const Destination &destination, const QByteArray &bytes, b
     }
     if (!setOwnerAndMode(fd, destination, reason) || !writeAll(fd, bytes, reason))
         return false;
-    if (flush && ::fsync(fd) != 0) {
+    if (destination.exists && ::fsync(fd) != 0) {
         reason = reasonForErrno(errno);
         return false;
     }
     return true;
 }
 
+// Gives the whole file a short temporary name beside the destination and
+// renames that over it. `place(name)` makes the name (creates the file, or
+// links an unnamed one) and returns false with errno, or with `reason` set
+// where it knows better; the name is registered before it exists, so an
+// interruption cannot miss it.
+template <typename Place>
+bool renameIntoPlace(const Destination &destination, Place place, QString &reason)
+{
+    const int folder = destination.folder.fd();
+    QByteArray name;
+    int slot = -1;
+    for (int attempt = 1;; ++attempt) {
+        name = temporaryName();
+        slot = detail::registerTemporary(folder, name.constData());
+        reason.clear();
+        if (place(name))
+            break;
+        const int error = errno;
+        detail::releaseTemporary(slot);
+        if (!reason.isEmpty())
+            return false;
+        if (error != EEXIST || attempt == kNameAttempts) {
+            reason = reasonForErrno(error);
+            return false;
+        }
+    }
+    bool ok = !detail::interrupted()
+              && ::renameat(folder, name.constData(), folder, destination.name.constData()) == 0;
+    if (!ok) {
+        reason = detail::interrupted() ? interruptedReason() : reasonForErrno(errno);
+        ::unlinkat(folder, name.constData(), 0);
+    }
+    detail::releaseTemporary(slot);
+    return ok;
+}
+
 #ifdef O_TMPFILE
-// A new file is written unnamed and linked in once it is whole: the folder
-// changes once instead of twice, its lock is not held while the file system
-// finds the file a place, and an interruption leaves nothing behind. False
-// with `fallBack` set where the file system cannot do it or a file took the
-// name meanwhile: the named way then does what it always did.
+// The file is written unnamed and named once it is whole: a new file is
+// linked in as its name, a replacement under a temporary name renamed over
+// the old file at once. Nothing is left behind even if the process is
+// killed while writing, a new file changes the folder once instead of
+// twice, and the folder's lock is not held while the file system finds the
+// file a place. False with `fallBack` set where the file system cannot do
+// it, /proc is missing, or a file took the name meanwhile: the named way
+// then does what it always did.
 bool writeUnnamed(const Destination &destination, const QByteArray &bytes, QString &reason,
                   bool &fallBack)
 {
@@ -362,19 +534,28 @@ bool writeUnnamed(const Destination &destination, const QByteArray &bytes, QStri
         fallBack = true;
         return false;
     }
-    bool ok = fillFile(fd, destination, bytes, false, reason);
+    char self[40];
+    std::snprintf(self, sizeof self, "/proc/self/fd/%d", fd);
+    const auto linkAs = [&](const QByteArray &name) {
+        return ::linkat(AT_FDCWD, self, folder, name.constData(), AT_SYMLINK_FOLLOW) == 0;
+    };
+    bool ok = fillFile(fd, destination, bytes, reason);
     if (ok && detail::interrupted()) {
         reason = interruptedReason();
         ok = false;
     }
-    if (ok) {
-        char self[40];
-        std::snprintf(self, sizeof self, "/proc/self/fd/%d", fd);
-        if (::linkat(AT_FDCWD, self, folder, destination.name.constData(), AT_SYMLINK_FOLLOW)
-            != 0) {
-            fallBack = true;
-            ok = false;
-        }
+    if (ok && !destination.exists && !linkAs(destination.name)) {
+        fallBack = true;
+        ok = false;
+    }
+    if (ok && destination.exists) {
+        bool linked = false;
+        ok = renameIntoPlace(
+            destination, [&](const QByteArray &name) { return linked = linkAs(name); }, reason);
+        fallBack = !linked;
+        // The data are on disk already (flushed): closing cannot fail for them.
+        ::close(fd);
+        return ok;
     }
     // Written data that fails to reach the disk shows here, as for the
     // named file; the link is then taken back.
@@ -387,42 +568,37 @@ bool writeUnnamed(const Destination &destination, const QByteArray &bytes, QStri
 }
 #endif
 
-// Writes, flushes where there is old content to protect, renames.
+// A named temporary file, filled and renamed into place.
 bool writeAndRename(const Destination &destination, const QByteArray &bytes, QString &reason)
 {
     const int folder = destination.folder.fd();
-    QByteArray name;
-    int slot = -1;
-    int fd = createTemporary(folder, name, slot, reason);
-    if (fd < 0)
-        return false;
-    bool ok = fillFile(fd, destination, bytes, destination.exists, reason);
-    if (::close(fd) != 0 && ok) {
-        reason = reasonForErrno(errno);
-        ok = false;
-    }
-    if (ok && detail::interrupted()) {
-        reason = interruptedReason();
-        ok = false;
-    }
-    if (ok && ::renameat(folder, name.constData(), folder, destination.name.constData()) != 0) {
-        reason = reasonForErrno(errno);
-        ok = false;
-    }
-    if (!ok)
-        ::unlinkat(folder, name.constData(), 0);
-    detail::releaseTemporary(slot);
-    return ok;
+    const auto createAs = [&](const QByteArray &name) {
+        const int fd = ::openat(folder, name.constData(),
+                                O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_NOCTTY | O_CLOEXEC,
+                                0600);
+        if (fd < 0)
+            return false;
+        bool filled = fillFile(fd, destination, bytes, reason);
+        if (::close(fd) != 0 && filled) {
+            reason = reasonForErrno(errno);
+            filled = false;
+        }
+        if (!filled)
+            ::unlinkat(folder, name.constData(), 0);
+        return filled;
+    };
+    return renameIntoPlace(destination, createAs, reason);
 }
 
 } // namespace
 
 WriteResult writeFileSafely(const QString &target, const QByteArray &bytes, const QString &input,
-                            const QString &suffix)
+                            const QStringList &suffixes)
 {
     const QByteArray path = QFile::encodeName(target);
     if (path.isEmpty())
         return failed(QStringLiteral("no output file named"));
+    ignoreFileSizeSignal();
 
     Destination destination;
     bool followedLink = false;
@@ -436,8 +612,9 @@ WriteResult writeFileSafely(const QString &target, const QByteArray &bytes, cons
         && inputStat.st_dev == destination.existing.st_dev
         && inputStat.st_ino == destination.existing.st_ino)
         return failed(QStringLiteral("would overwrite the input file"));
-    if (followedLink && !hasSuffix(QFile::decodeName(destination.name), suffix))
-        return failed(notSuffixReason(suffix));
+    if (followedLink && !hasSuffix(destination.name, suffixes))
+        return failed(QStringLiteral("the output is a link to a file that is not %1")
+                          .arg(kindOfFile(suffixes)));
     if (destination.exists) {
         if (S_ISDIR(destination.existing.st_mode))
             return failed(QStringLiteral("is a folder"));
@@ -450,15 +627,25 @@ WriteResult writeFileSafely(const QString &target, const QByteArray &bytes, cons
             return failed(reasonForErrno(errno));
     }
 #ifdef O_TMPFILE
-    if (!destination.exists) {
-        bool fallBack = false;
-        if (writeUnnamed(destination, bytes, reason, fallBack))
-            return {true, {}};
-        if (!fallBack)
-            return failed(reason);
-    }
+    bool fallBack = false;
+    if (writeUnnamed(destination, bytes, reason, fallBack))
+        return {true, {}};
+    if (!fallBack)
+        return failed(reason);
 #endif
     if (!writeAndRename(destination, bytes, reason))
+        return failed(reason);
+    return {true, {}};
+}
+
+WriteResult makeFolders(const QString &path)
+{
+    const QByteArray bytes = QFile::encodeName(path);
+    if (bytes.isEmpty())
+        return failed(QStringLiteral("no folder named"));
+    PathWalk walk;
+    QString reason;
+    if (!walk.start(bytes, reason) || !walk.enter(bytes.split('/'), true, reason))
         return failed(reason);
     return {true, {}};
 }

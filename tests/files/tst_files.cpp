@@ -1,4 +1,4 @@
-// Where an FNT file may be written and what a write leaves behind: never the
+// Where a file may be written and what a write leaves behind: never the
 // input, never through a link it should not follow, the old file's mode and
 // owner kept, and no temporary file after a refusal or an interruption. (A
 // write that fails part way, as on a full disk, is in tst_hostile.)
@@ -15,6 +15,7 @@
 #include <csignal>
 #include <fcntl.h>
 #include <sys/stat.h>
+#include <sys/sysmacros.h>
 #include <unistd.h>
 
 using namespace shxtest;
@@ -43,6 +44,25 @@ mode_t currentUmask()
     const mode_t mask = ::umask(022);
     ::umask(mask);
     return mask;
+}
+
+// What a folder holds, to tell that nothing changed: each entry's kind,
+// and a file's bytes or a link's text. A FIFO or device is never opened.
+QMap<QString, QByteArray> snapshot(const QString &folder)
+{
+    QMap<QString, QByteArray> state;
+    for (const QString &entry : entriesBelow(folder)) {
+        const QString path = folder + '/' + entry;
+        const struct stat st = statOf(path);
+        if (S_ISLNK(st.st_mode))
+            state[entry] = "link to " + QFile::encodeName(QFile::symLinkTarget(path));
+        else if (S_ISREG(st.st_mode))
+            state[entry] = readFile(path);
+        else
+            state[entry] = QByteArray::number(uint(st.st_mode & S_IFMT), 8) + " "
+                           + QByteArray::number(quint64(st.st_rdev));
+    }
+    return state;
 }
 
 // Converts `shx` into `fnt`; the reason of a failure, or "converted".
@@ -89,7 +109,7 @@ int interruptedChild(const QString &mode, const QString &dir)
     io::detail::releaseTemporary(slot);
     if (::faccessat(folder, name, F_OK, 0) == 0 || io::interruptSignal() != SIGINT)
         return 5;
-    const io::WriteResult late = io::writeFileSafely(dir + "/font.fnt", "new", {}, "fnt");
+    const io::WriteResult late = io::writeFileSafely(dir + "/font.fnt", "new", {}, {"fnt"});
     return !late.ok && late.reason == QLatin1String("interrupted") ? 0 : 6;
 }
 
@@ -100,6 +120,91 @@ class FilesTest : public QObject
     Q_OBJECT
 
 private slots:
+    void hostileTargets_data()
+    {
+        // A fresh folder holds font.shx, secret.conf, victim.KIND and the
+        // folders private/ (with out.KIND) and shared/ (sticky, world-
+        // writable); `setup` makes the target, `target` is written by
+        // varnel-cli (FNT) or varnel-cli preview (PNG, SVG).
+        QTest::addColumn<QString>("kind");
+        QTest::addColumn<QString>("setup");
+        QTest::addColumn<QString>("target");
+        QTest::addColumn<QString>("reason");
+        const QString notOurs = "a link in a shared folder that you do not own";
+        for (const QString kind : {"fnt", "png", "svg"}) {
+            const QString out = "out." + kind;
+            const QString article = kind == "png" ? "a" : "an";
+            const auto row = [&](const char *name, const QString &setup, const QString &target,
+                                 const QString &reason) {
+                QTest::addRow("%s, %s", qPrintable(kind), name) << kind << setup << target << reason;
+            };
+            row("link to the input", "link font.shx", out, "would overwrite the input file");
+            row("hard link to the input", "hard link font.shx", out,
+                "would overwrite the input file");
+            row("link to a file of another kind", "link secret.conf", out,
+                QString("the output is a link to a file that is not %1 .%2 file").arg(article, kind));
+            row("link to a device", "link /dev/null", out,
+                QString("the output is a link to a file that is not %1 .%2 file").arg(article, kind));
+            row("device", "device", out, "not a regular file");
+            row("FIFO", "pipe", out, "not a regular file");
+            row("another user's link in a sticky folder", "nobody's link ../victim." + kind,
+                "shared/" + out, "the output is " + notOurs);
+            row("another user's folder link on the way", "nobody's link ../private",
+                "shared/dir/" + out, "shared/dir is " + notOurs);
+        }
+    }
+
+    // Every kind of output refuses every hostile target with its reason
+    // and changes nothing: not the input, not what a link leads to, not the
+    // folder.
+    void hostileTargets()
+    {
+        QFETCH(QString, kind);
+        QFETCH(QString, setup);
+        QFETCH(QString, target);
+        QFETCH(QString, reason);
+#ifndef VARNEL_HAVE_PREVIEW
+        if (kind != "fnt")
+            QSKIP("varnel-cli is built without preview");
+#endif
+        const bool root = ::geteuid() == 0;
+        if (!root && (setup == "device" || setup.startsWith("nobody's")))
+            QSKIP("only root makes devices and gives links to another user");
+
+        QTemporaryDir dir;
+        const QString shx = dir.filePath("font.shx");
+        QVERIFY(writeFile(shx, smallFont()) && writeFile(dir.filePath("secret.conf"), kOldContent)
+                && writeFile(dir.filePath("victim." + kind), kOldContent)
+                && writeFile(dir.filePath("private/out." + kind), kOldContent)
+                && QDir(dir.path()).mkdir("shared"));
+        QVERIFY(::chmod(QFile::encodeName(dir.filePath("shared")).constData(), 01777) == 0);
+        QString output = dir.filePath(target);
+        const QString to = setup.section(' ', -1);
+        if (setup.startsWith("link"))
+            QVERIFY(QFile::link(to, output));
+        else if (setup.startsWith("hard link"))
+            QVERIFY(::link(QFile::encodeName(dir.filePath(to)).constData(),
+                           QFile::encodeName(output).constData()) == 0);
+        else if (setup == "device")
+            QVERIFY(::mknod(QFile::encodeName(output).constData(), S_IFCHR | 0666, makedev(1, 3)) == 0);
+        else if (setup == "pipe")
+            QVERIFY(::mkfifo(QFile::encodeName(output).constData(), 0600) == 0);
+        if (setup.startsWith("nobody's")) {
+            // The link is the first name below shared/.
+            const QString link = dir.filePath("shared/" + target.section('/', 1, 1));
+            QVERIFY(QFile::link(to, link));
+            QVERIFY(::lchown(QFile::encodeName(link).constData(), kNobody, kNogroup) == 0);
+        }
+        const QMap<QString, QByteArray> before = snapshot(dir.path());
+
+        const QStringList arguments = kind == "fnt" ? QStringList{shx, output}
+                                                    : QStringList{"preview", shx, "-o", output};
+        const Run cli = runProgram(QStringLiteral(VARNEL_CLI_PATH), arguments, dir.path(), 30000);
+        QCOMPARE(cli.exitCode, 1);
+        QVERIFY2(cli.err.contains(reason), qPrintable(cli.err));
+        QCOMPARE(snapshot(dir.path()), before);
+    }
+
     void refusedTargets_data()
     {
         // A fresh folder holds font.shx and secret.conf; `setup` makes the
@@ -108,13 +213,6 @@ private slots:
         QTest::addColumn<QString>("target");
         QTest::addColumn<QString>("reason");
 
-        QTest::newRow("link to the input") << "link font.shx" << "font.fnt"
-                                           << "would overwrite the input file";
-        QTest::newRow("hard link to the input") << "hard link font.shx" << "font.fnt"
-                                                << "would overwrite the input file";
-        QTest::newRow("link to a file that is not a font")
-            << "link secret.conf" << "font.fnt"
-            << "the output is a link to a file that is not an .fnt file";
         QTest::newRow("dangling link to a name that is not a font")
             << "link new.conf" << "font.fnt"
             << "the output is a link to a file that is not an .fnt file";
@@ -126,7 +224,6 @@ private slots:
         QTest::newRow("missing output folder") << "" << "missing/font.fnt"
                                                << "the output folder does not exist";
         QTest::newRow("folder named like a font") << "folder" << "font.fnt" << "is a folder";
-        QTest::newRow("pipe named like a font") << "pipe" << "font.fnt" << "not a regular file";
         QTest::newRow("name past the file system's limit")
             << "" << QString(252, 'n') + ".fnt" << "file name too long";
         QTest::newRow("folder we may not write") << "write-protect" << "font.fnt"
@@ -205,39 +302,40 @@ private slots:
     void sharedFolderLinks_data()
     {
         QTest::addColumn<bool>("linkOwnedByUs");
-        QTest::addColumn<bool>("folderOwnedByLinkOwner");
-        QTest::addColumn<QString>("reason");
-        QTest::newRow("planted by another user")
-            << false << false << "the output is a link in a shared folder that you do not own";
-        QTest::newRow("our own link") << true << false << "converted";
-        QTest::newRow("the folder owner's link") << false << true << "converted";
+        QTest::addColumn<bool>("onTheWay"); // a link to the folder, not to the file
+        QTest::newRow("our own link") << true << false;
+        QTest::newRow("the folder owner's link") << false << false;
+        QTest::newRow("our own folder link on the way") << true << true;
+        QTest::newRow("the folder owner's folder link on the way") << false << true;
     }
 
-    // In a sticky world-writable folder anyone can plant a link; only links
-    // we or the folder's owner made are followed.
+    // In a sticky world-writable folder anyone can plant a link; the links
+    // we or the folder's owner made are followed, on the way as at the end
+    // (hostileTargets has the ones that are not).
     void sharedFolderLinks()
     {
         QFETCH(bool, linkOwnedByUs);
-        QFETCH(bool, folderOwnedByLinkOwner);
-        QFETCH(QString, reason);
+        QFETCH(bool, onTheWay);
         QTemporaryDir dir;
         const QString shared = dir.filePath("shared");
         QVERIFY(QDir().mkdir(shared));
         QVERIFY(::chmod(QFile::encodeName(shared).constData(), 01777) == 0);
         const QString shx = dir.filePath("font.shx");
-        const QString victim = dir.filePath("victim.fnt");
+        const QString victim = dir.filePath("private/font.fnt");
         QVERIFY(writeFile(shx, smallFont()) && writeFile(victim, kOldContent));
-        const QString link = shared + "/font.fnt";
-        QVERIFY(QFile::link(victim, link));
+        const QString link = shared + (onTheWay ? "/dir" : "/font.fnt");
+        QVERIFY(QFile::link(onTheWay ? dir.filePath("private") : victim, link));
         const QByteArray linkName = QFile::encodeName(link);
-        if (!linkOwnedByUs && (::geteuid() != 0 || ::lchown(linkName, kNobody, kNogroup) != 0))
-            QSKIP("only root can give a link to another user");
-        if (folderOwnedByLinkOwner)
-            QVERIFY(::chown(QFile::encodeName(shared).constData(), kNobody, kNogroup) == 0);
+        if (!linkOwnedByUs) {
+            if (::geteuid() != 0)
+                QSKIP("only root can give a link and a folder to another user");
+            QVERIFY(::lchown(linkName, kNobody, kNogroup) == 0
+                    && ::chown(QFile::encodeName(shared).constData(), kNobody, kNogroup) == 0);
+        }
 
-        QCOMPARE(convert(shx, link), reason);
-        QCOMPARE(readFile(victim) == kOldContent, reason != "converted");
-        QCOMPARE(entriesBelow(shared), QStringList({"font.fnt"}));
+        QCOMPARE(convert(shx, onTheWay ? link + "/font.fnt" : link), QString("converted"));
+        QVERIFY(readFile(victim) != kOldContent);
+        QCOMPARE(entriesBelow(shared), QStringList({onTheWay ? "dir" : "font.fnt"}));
     }
 
     void replacedFileKeepsModeAndOwner_data()
