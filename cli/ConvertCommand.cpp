@@ -60,11 +60,17 @@ int runConvert(int argc, char *argv[])
         return status;
     if (request.single)
         return convertSingle(request.paths.first(), request.destination, request.options);
+    // Planned whole before anything is made or written.
+    std::vector<Task> tasks = planTasks(request.paths, request.destination, request.recursive);
+    for (const Task &task : tasks) {
+        // Most likely meant as the destination.
+        if (task.noFonts)
+            return usageError(QStringLiteral("%1: %2; to convert into it, use -o %1")
+                                  .arg(task.shown, task.failure));
+    }
     if (request.destinationNamed && !makeOutputFolder(request.destination))
         return Failure;
-
-    std::vector<Task> tasks =
-        planTasks(request.paths, request.destination, request.recursive, request.options.overwrite);
+    prepareOutputs(tasks, request.options.overwrite);
     stopOnInterrupt();
     convertAll(tasks, request.options, request.threadCount);
     status = printSummary(tasks, request.options, stopSignal());

@@ -15,8 +15,6 @@ namespace cli::convert {
 
 namespace {
 
-const QLatin1String kShxSuffix("shx");
-
 const char kDescription[] =
     "Converts SHX shape fonts (shape fonts, unifont files and big fonts) into FNT vector fonts.\n"
     "\n"
@@ -41,16 +39,6 @@ const char kDescription[] =
     "\n"
     "Exit status: 0 when every input converted or was kept, 1 when some failed, 2 on a\n"
     "usage error.";
-
-bool isShxName(const QString &path)
-{
-    return QFileInfo(path).suffix().compare(kShxSuffix, Qt::CaseInsensitive) == 0;
-}
-
-bool isFolderName(const QString &path)
-{
-    return path.endsWith(QLatin1Char('/')) || path.endsWith(QDir::separator());
-}
 
 // The parser's help with our own usage lines: the program's name, not the
 // path it was started by.
@@ -166,8 +154,16 @@ bool readOptions(const CommandLine &line, Request &request)
     return true;
 }
 
-// The inputs, and where their outputs go: one named file, a folder, or
-// beside each input. Returns false after a usage error.
+// Whether `path` names an output file by its suffix (and is no folder).
+bool namesOutputFile(const QString &path)
+{
+    return hasSuffixOf(path, kOutputSuffixes) && !QFileInfo(path).isDir();
+}
+
+// The inputs, and where their outputs go: beside each input, into the folder
+// -o names, or into one file named by its suffix (IN OUT.fnt, -o OUT.fnt).
+// A folder named on the command line is always an input. Returns false after
+// a usage error.
 bool readPaths(const CommandLine &line, Request &request)
 {
     const QCommandLineParser &parser = line.parser;
@@ -176,29 +172,38 @@ bool readPaths(const CommandLine &line, Request &request)
     request.recursive = parser.isSet(line.recursive);
     if (paths.isEmpty())
         return refuse(QStringLiteral("expected an input SHX file and an output FNT file, "
-                                         "or SHX files and folders to convert"));
+                                     "or SHX files and folders to convert"));
     QString &destination = request.destination;
     if (parser.isSet(line.output)) {
         destination = parser.value(line.output);
         request.destinationNamed = true;
         if (destination.isEmpty())
             return refuse(QStringLiteral("-o needs a path"));
-        if (isFntName(destination) && !QFileInfo(destination).isDir()) {
-            if (paths.size() != 1 || QFileInfo(paths.first()).isDir())
-                return refuse(QStringLiteral("-o %1 names an FNT file, but there are several "
-                                                 "inputs; name a folder instead")
-                                      .arg(shownPath(destination)));
-            request.single = true;
-        }
-    } else if (paths.size() >= 2) {
-        const QString &last = paths.last();
-        if (isFolderName(last) || QFileInfo(last).isDir()) {
-            request.destinationNamed = isFolderName(last); // before `last` is taken away
-            destination = paths.takeLast();
-        } else if (paths.size() == 2 && !request.recursive && !isShxName(last)) {
-            destination = paths.takeLast();
-            request.single = true;
-        }
+        request.single = namesOutputFile(destination);
+    } else if (paths.size() == 2 && namesOutputFile(paths.last())) {
+        destination = paths.takeLast();
+        request.single = true;
+    }
+    if (request.single && (paths.size() != 1 || QFileInfo(paths.first()).isDir()))
+        return refuse(QStringLiteral("%1 names one file, but %2; to convert into a folder, "
+                                     "use -o FOLDER")
+                          .arg(shownPath(destination),
+                               paths.size() != 1 ? QStringLiteral("there are %1 inputs").arg(paths.size())
+                                                 : QStringLiteral("%1 is a folder").arg(shownPath(paths.first()))));
+    for (const QString &path : std::as_const(paths)) {
+        if (hasSuffixOf(path, kOutputSuffixes) && !hasSuffixOf(path, kInputSuffixes)
+            && !QFileInfo(path).isDir())
+            return refuse(QStringLiteral("%1 names an output among several inputs; a single output "
+                                         "is the second of exactly two names (INPUT OUTPUT), "
+                                         "a folder for many is given with -o FOLDER")
+                              .arg(shownPath(path)));
+        // A missing name that is no font's is a slip: nothing is converted
+        // rather than every other input beside itself.
+        const QFileInfo info(path);
+        if (!info.exists() && !info.isSymLink() && !hasSuffixOf(path, kInputSuffixes))
+            return refuse(QStringLiteral("%1: no such file or folder; to convert into a folder, "
+                                         "use -o %1")
+                              .arg(shownPath(path)));
     }
     return true;
 }
@@ -209,7 +214,9 @@ bool readRequest(const QStringList &arguments, Request &request, int &status)
 {
     CommandLine line;
     if (!line.parser.parse(arguments)) {
-        status = usageError(line.parser.errorText());
+        status = parseError(line.parser, {line.help, line.version, line.codePage, line.output,
+                                          line.recursive, line.noClobber, line.update, line.jobs,
+                                          line.quiet, line.verbose, line.json});
         return false;
     }
     status = Success;

@@ -114,7 +114,11 @@ void refuseCollisions(std::vector<Task> &tasks)
     }
 }
 
-// -n, -u, and the folders a mirrored tree needs.
+} // namespace
+
+const QStringList kInputSuffixes{QStringLiteral("shx")};
+const QStringList kOutputSuffixes{QStringLiteral("fnt")};
+
 void prepareOutputs(std::vector<Task> &tasks, Overwrite overwrite)
 {
     for (Task &task : tasks) {
@@ -132,15 +136,12 @@ void prepareOutputs(std::vector<Task> &tasks, Overwrite overwrite)
     }
 }
 
-} // namespace
-
-bool isFntName(const QString &path)
+bool hasSuffixOf(const QString &path, const QStringList &suffixes)
 {
-    return path.endsWith(kFntSuffix, Qt::CaseInsensitive);
+    return suffixes.contains(QFileInfo(path).suffix().toLower());
 }
 
-std::vector<Task> planTasks(const QStringList &paths, const QString &destination, bool recursive,
-                            Overwrite overwrite)
+std::vector<Task> planTasks(const QStringList &paths, const QString &destination, bool recursive)
 {
     InputScan scan;
     scan.recursive = recursive;
@@ -150,13 +151,15 @@ std::vector<Task> planTasks(const QStringList &paths, const QString &destination
         task.input = input.path;
         task.shown = input.printable;
         task.relative = input.relative;
+        task.nameIsText = input.nameIsText;
+        task.folder = input.folder;
+        task.noFonts = input.noFonts;
         if (input.failed())
             task.fail(input.failure);
         tasks.push_back(task);
     }
     planOutputs(tasks, destination, scan.recursive);
     refuseCollisions(tasks);
-    prepareOutputs(tasks, overwrite);
     return tasks;
 }
 

@@ -8,16 +8,24 @@
 
 namespace cli::convert {
 
-// Whether a path names an FNT file, by its suffix in any case.
-bool isFntName(const QString &path);
+// The suffixes that name a file to read, and those that name a file to
+// write (without the dot, in lower case). A name with an output suffix is an
+// output: the second of exactly two arguments (IN OUT) or -o's value, never
+// one input among several unless it names an input too.
+extern const QStringList kInputSuffixes;
+extern const QStringList kOutputSuffixes;
+// Whether `path` ends in one of `suffixes`, in any case.
+bool hasSuffixOf(const QString &path, const QStringList &suffixes);
 
 // The tasks for the inputs that `paths` name or hold (below them with
 // `recursive`), in their order. font.shx becomes font.fnt beside itself or,
 // with a destination, in it; with `recursive` below it as below its folder
-// argument. Inputs that would write one file are both refused; -n and -u
-// skip outputs, and the folders a mirrored tree needs are made.
-std::vector<Task> planTasks(const QStringList &paths, const QString &destination, bool recursive,
-                            Overwrite overwrite);
+// argument. Inputs that would write one file are both refused. Nothing is
+// written.
+std::vector<Task> planTasks(const QStringList &paths, const QString &destination, bool recursive);
+
+// -n and -u skip outputs; the folders a mirrored tree needs are made.
+void prepareOutputs(std::vector<Task> &tasks, Overwrite overwrite);
 
 // -n and -u: whether the existing output stays as it is, and why.
 QString reasonToKeep(const Task &task, Overwrite overwrite);

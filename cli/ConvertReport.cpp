@@ -11,6 +11,7 @@
 #include <QJsonObject>
 #include <QTextStream>
 
+#include <algorithm>
 #include <cstdio>
 
 #ifndef Q_OS_WIN
@@ -72,7 +73,12 @@ QString stateName(const Task &task)
 
 QJsonObject jsonFor(const Task &task)
 {
-    QJsonObject file{{QStringLiteral("path"), task.input}, {QStringLiteral("outcome"), stateName(task)}};
+    // A name that is not text shows its bytes escaped, marked so that it
+    // cannot be taken for a name holding backslashes.
+    QJsonObject file{{QStringLiteral("path"), task.nameIsText ? task.input : task.shown},
+                     {QStringLiteral("outcome"), stateName(task)}};
+    if (!task.nameIsText)
+        file.insert(QStringLiteral("pathEscaped"), true);
     if (!task.output.isEmpty())
         file.insert(QStringLiteral("output"), task.output);
     if (task.state == State::Failed || task.state == State::Skipped)
@@ -173,8 +179,13 @@ void printCounts(size_t total, const Counts &counts)
     QStringList parts;
     if (counts.skipped > 0)
         parts << QStringLiteral("%1 skipped").arg(counts.skipped);
-    if (!counts.failed.isEmpty())
-        parts << QStringLiteral("%1 failed").arg(counts.failed.size());
+    const auto folders = std::count_if(counts.failed.cbegin(), counts.failed.cend(),
+                                       [](const Task *task) { return task->folder; });
+    if (counts.failed.size() > folders)
+        parts << QStringLiteral("%1 failed").arg(counts.failed.size() - folders);
+    if (folders > 0)
+        parts << (folders == 1 ? QStringLiteral("1 folder unreadable")
+                               : QStringLiteral("%1 folders unreadable").arg(folders));
     if (counts.notStarted > 0)
         parts << QStringLiteral("%1 not started").arg(counts.notStarted);
     QTextStream(stdout) << "Converted " << counts.converted << " of " << total
@@ -270,7 +281,9 @@ int printSummary(const std::vector<Task> &tasks, const Options &options, int int
         return status;
     }
     if (options.verbosity != Verbosity::Quiet || interruptedBy)
-        printCounts(tasks.size(), counts);
+        printCounts(size_t(std::count_if(tasks.cbegin(), tasks.cend(),
+                                         [](const Task &task) { return !task.folder; })),
+                    counts);
     if (counts.failed.isEmpty())
         return status;
     QTextStream err(stderr);

@@ -31,6 +31,9 @@ struct Task
     QString input;
     QString shown;    // the input as it may be printed
     QString relative; // below its folder argument
+    bool nameIsText = true; // false: only `shown` tells the name's bytes
+    bool folder = false;    // a folder that yields no font: not counted as one
+    bool noFonts = false;   // a folder argument without a font
     QString output;
     State state = State::Pending;
     QString failure; // as printed after the name; also why a task was skipped

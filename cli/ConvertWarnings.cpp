@@ -2,6 +2,8 @@
 // deeply, a font that draws nothing, glyphs far outside the box.
 #include "ConvertWarnings.h"
 
+#include "fnt/CodeText.h"
+
 namespace cli::convert {
 
 namespace {
@@ -27,8 +29,8 @@ QString missingSubshapesWarning(const ConversionJob &job)
          it != job.missingSubshapes.cend() && items.size() < kListedGlyphs; ++it) {
         QStringList numbers;
         for (const quint16 number : it.value())
-            numbers << QString::number(number);
-        items << QStringLiteral("%1 (calls %2)").arg(it.key()).arg(numbers.join(QStringLiteral(", ")));
+            numbers << fnt::codeText(number);
+        items << QStringLiteral("%1 (calls %2)").arg(fnt::codeText(it.key()), numbers.join(QStringLiteral(", ")));
     }
     const int total = int(job.missingSubshapes.size());
     return QStringLiteral("%1 %2 subshapes the font does not have: %3")
@@ -41,7 +43,7 @@ QString tooDeepWarning(const ConversionJob &job)
 {
     QStringList items;
     for (const quint16 glyph : job.tooDeepGlyphs.mid(0, kListedGlyphs))
-        items << QString::number(glyph);
+        items << fnt::codeText(glyph);
     const int total = int(job.tooDeepGlyphs.size());
     return QStringLiteral("%1 %2 where subshapes nest more than four levels deep: %3")
         .arg(total)
@@ -82,7 +84,7 @@ void addDrawingWarnings(QStringList &warnings, const fnt::FntFont &font, const Q
         if (reachesFar(box)) {
             if (far.size() < kListedGlyphs)
                 far << QStringLiteral("%1 (x %L2 to %L3, y %L4 to %L5)")
-                           .arg(glyph.code)
+                           .arg(fnt::codeText(glyph.code))
                            .arg(box.minX, 0, 'f', 0)
                            .arg(box.maxX, 0, 'f', 0)
                            .arg(box.minY, 0, 'f', 0)

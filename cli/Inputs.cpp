@@ -36,6 +36,25 @@ Input failedInput(const QString &path, const QString &relative, const QString &r
     return {path, relative, io::printableName(path), reason};
 }
 
+Input failedFolder(const QString &path, const QString &relative, const QString &reason)
+{
+    Input input = failedInput(path, relative, reason);
+    input.folder = true;
+    return input;
+}
+
+// A folder argument without a font, and whether -r would find some.
+Input folderWithoutFonts(const QString &path, const InputScan &scan, const QList<Input> &below)
+{
+    const bool fontsBelow = std::any_of(below.cbegin(), below.cend(),
+                                        [](const Input &input) { return !input.failed(); });
+    Input input = failedFolder(path, QString(),
+                               fontsBelow ? noFilesReason(scan) + QStringLiteral(", only in the folders below it: add -r")
+                                          : noFilesReason(scan));
+    input.noFonts = true;
+    return input;
+}
+
 #ifndef Q_OS_WIN
 
 QString joined(const QString &folder, const QString &name)
@@ -75,7 +94,12 @@ public:
         QSet<FileKey> folders{key(st)};
         folder(path, name, QString(), found, folders);
         if (found.isEmpty()) {
-            m_inputs.append(failedInput(path, QString(), noFilesReason(m_scan)));
+            QList<Input> below;
+            if (!m_scan.recursive) {
+                const InputScan deeper{m_scan.suffix, true};
+                Scanner(deeper, below).argument(path);
+            }
+            m_inputs.append(folderWithoutFonts(path, m_scan, below));
             return;
         }
         std::sort(found.begin(), found.end(),
@@ -113,7 +137,7 @@ private:
     {
         DIR *dir = ::opendir(name.constData());
         if (!dir) {
-            found.append(failedInput(path, relative, io::reasonForErrno(errno)));
+            found.append(failedFolder(path, relative, io::reasonForErrno(errno)));
             return;
         }
         QList<QByteArray> entries;
@@ -143,8 +167,10 @@ private:
             if (!hasSuffix(decoded, m_scan.suffix))
                 continue;
             if (QFile::encodeName(decoded) != entryName) {
-                found.append({fullPath, entryRelative, io::printableBytes(entryPath),
-                              QStringLiteral("the name is not valid text in this locale's encoding")});
+                Input input{fullPath, entryRelative, io::printableBytes(entryPath),
+                            QStringLiteral("the name is not valid text in this locale's encoding")};
+                input.nameIsText = false;
+                found.append(input);
                 continue;
             }
             struct stat st = {};
@@ -208,7 +234,9 @@ QList<Input> collectInputs(const QStringList &arguments, const InputScan &scan)
             add(found, file, root.relativeFilePath(QFileInfo(file).absoluteFilePath()));
         }
         if (found.isEmpty()) {
-            inputs.append(failedInput(path, QString(), noFilesReason(scan)));
+            inputs.append(folderWithoutFonts(path, scan,
+                                             scan.recursive ? QList<Input>()
+                                                            : collectInputs({path}, {scan.suffix, true})));
             continue;
         }
         std::sort(found.begin(), found.end(),

@@ -17,6 +17,9 @@ struct Input
     QString printable; // `path` as it may be printed: control characters and
                        // bytes that are not text escaped
     QString failure;   // why it cannot be read; empty when it can
+    bool nameIsText = true; // false: `path` is not the name's bytes, only `printable` shows them
+    bool folder = false;    // a folder that cannot be read or holds no font: not a font itself
+    bool noFonts = false;   // a folder argument without a font (below it with -r)
 
     bool failed() const { return !failure.isEmpty(); }
 };
@@ -32,7 +35,8 @@ struct InputScan
 // twice, or through a link) is listed once, where it is first reached. Links
 // that lead nowhere or loop, special files (FIFOs, devices), names that are
 // not valid in the locale's encoding, missing arguments and folders without a
-// matching file are listed as failures with their reason, never skipped.
+// matching file are listed as failures with their reason, never skipped. A
+// folder without a matching file whose sub-folders hold some says to add -r.
 // Links to folders are not followed.
 QList<Input> collectInputs(const QStringList &arguments, const InputScan &scan);
 

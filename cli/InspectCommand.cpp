@@ -233,7 +233,7 @@ void printText(const Report &report, QTextStream &out, QTextStream &err)
         if (report.glyphCount >= 0)
             out << "  units:    height " << report.unitHeight << ", width " << report.unitWidth
                 << ", baseline " << report.baseline << "\n";
-        out << "  size:     " << report.size << " bytes\n";
+        out << "  size:     " << report.size << (report.size == 1 ? " byte\n" : " bytes\n");
     }
     if (report.outcome == Report::Valid)
         out << "  extents:  " << describeExtents(report.extents) << "\n";

@@ -56,7 +56,7 @@ namespace {
 
 QString sizeText(qint64 bytes)
 {
-    return QStringLiteral("%L1 bytes").arg(bytes);
+    return bytes == 1 ? QStringLiteral("1 byte") : QStringLiteral("%L1 bytes").arg(bytes);
 }
 
 } // namespace

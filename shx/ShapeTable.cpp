@@ -49,8 +49,8 @@ bool ConversionJob::readShapeTable()
             // at the end of the data.
             const quint32 definition = cursor;
             if (!skipBytes(length) && i + 1 < count)
-                return failRead(shx::pastEnd(QStringLiteral("the definition of %1, %2 bytes long,")
-                                                 .arg(shx::entry(i), shx::grouped(length)),
+                return failRead(shx::pastEnd(QStringLiteral("the definition of %1, %2 long,")
+                                                 .arg(shx::entry(i), shx::byteCount(length)),
                                              QStringLiteral("its start"), definition, size),
                                 definition);
         }
@@ -83,8 +83,8 @@ bool ConversionJob::readShapeTable()
         const QString info = QStringLiteral("the font-info record");
         if (fontInfoPos >= quint64(size))
             return failRead(QStringLiteral("%1 starts past the end of the file (at byte %2, file "
-                                           "has %3 bytes)")
-                                .arg(info, shx::grouped(qint64(fontInfoPos)), shx::grouped(size)),
+                                           "has %3)")
+                                .arg(info, shx::grouped(qint64(fontInfoPos)), shx::byteCount(size)),
                             qint64(fontInfoPos));
         cursor = quint32(fontInfoPos);
         if (!skipName())

@@ -53,8 +53,8 @@ int ConversionJob::detectFontKind()
     const quint32 size = dataSize();
     // A file that ends before its header does is not an SHX file.
     if (size <= kFirstTerminatorPos) {
-        failRead(QStringLiteral("the file has %1 bytes, too few for an SHX header (%2 or more)")
-                     .arg(shx::grouped(size))
+        failRead(QStringLiteral("the file has %1, too few for an SHX header (%2 or more)")
+                     .arg(shx::byteCount(size))
                      .arg(kFirstTerminatorPos + 1),
                  size);
         return 0;

@@ -14,11 +14,17 @@ inline QString grouped(qint64 value)
     return c.toString(value);
 }
 
+// "1 byte", "1,024 bytes"
+inline QString byteCount(qint64 count)
+{
+    return grouped(count) + (count == 1 ? QStringLiteral(" byte") : QStringLiteral(" bytes"));
+}
+
 // "<what> runs past the end of the file (<part> at byte P, file has N bytes)"
 inline QString pastEnd(const QString &what, const QString &part, qint64 position, qint64 size)
 {
-    return QStringLiteral("%1 runs past the end of the file (%2 at byte %3, file has %4 bytes)")
-        .arg(what, part, grouped(position), grouped(size));
+    return QStringLiteral("%1 runs past the end of the file (%2 at byte %3, file has %4)")
+        .arg(what, part, grouped(position), byteCount(size));
 }
 
 inline QString entry(qint64 index)

@@ -104,6 +104,15 @@ void ConvertTest::usageErrorsWriteNothing_data()
     QTest::newRow("mistyped preview") << "prevew good.shx" << "did you mean 'preview'?";
     QTest::newRow("neither command nor file") << "fonts" << "'fonts' is neither a command nor a file";
     QTest::newRow("help on no command") << "help inspekt" << "no help on 'inspekt'; did you mean 'inspect'?";
+    QTest::newRow("mistyped option") << "--verbos good.shx" << "unknown option '--verbos'; did you mean '--verbose'?";
+    QTest::newRow("command after options") << "--json inspekt good.shx" << "did you mean 'inspect'?";
+    QTest::newRow("output among inputs") << "good.shx good.shx out.fnt" << "out.fnt names an output among several inputs";
+    QTest::newRow("outputs among inputs") << "good.shx x.fnt y.fnt" << "x.fnt names an output among several inputs";
+    QTest::newRow("-o FILE.fnt with two inputs") << "-o y.fnt good.shx good.shx" << "y.fnt names one file, but there are 2 inputs";
+    QTest::newRow("-o FILE.fnt with a folder") << "-o y.fnt deep" << "y.fnt names one file, but deep is a folder";
+    QTest::newRow("missing folder last") << "good.shx new/" << "new/: no such file or folder; to convert into a folder, use -o new/";
+    QTest::newRow("folder without fonts") << "good.shx empty/" << "empty/: no SHX files in this folder; to convert into it, use -o empty/";
+    QTest::newRow("fonts only below") << "deep" << "deep: no SHX files in this folder, only in the folders below it: add -r";
     QTest::newRow("inspect's option mistyped")
         << "inspect --jsn good.shx" << "did you mean '--json'?\nTry 'varnel-cli inspect --help'";
     // A name is used byte for byte: never as the other file whose name
@@ -120,6 +129,8 @@ void ConvertTest::usageErrorsWriteNothing()
     QFETCH(QString, message);
 
     QVERIFY(write("good.shx", lineFont()));
+    QVERIFY(write("deep/sub/a.shx", lineFont()));
+    QVERIFY(QDir(path()).mkdir("empty"));
     // What a name that does not decode would become, and must never touch.
     for (const char *name : {"victim\xef\xbf\xbd.fnt", "victim\xef\xbf\xbd.shx"})
         QVERIFY(write(QString::fromUtf8(name), lineFont()));
@@ -186,15 +197,12 @@ void ConvertTest::destinations_data()
     QTest::newRow("-o a file") << "-o y.fnt x.shx" << 0 << QStringList{"y.fnt"};
     QTest::newRow("beside each input") << "x.shx in/a.shx" << 0 << QStringList{"in/a.fnt", "x.fnt"};
     QTest::newRow("a folder beside itself") << "in" << 0 << QStringList{"in/a.fnt"};
-    QTest::newRow("last argument an existing folder: never read")
-        << "x.shx in" << 0 << QStringList{"in/x.fnt"};
-    QTest::newRow("last argument ending in /: made")
-        << "x.shx in/a.shx new/" << 0 << QStringList{"new", "new/a.fnt", "new/x.fnt"};
-    QTest::newRow("last argument ending in /: made first") << "gone.shx new/" << 1 << QStringList{"new"};
+    // A folder named on the command line is always an input (shell globs end
+    // folders with /); the destination is -o's, or a file named by its suffix.
+    QTest::newRow("a folder last is an input") << "x.shx in/" << 0 << QStringList{"in/a.fnt", "x.fnt"};
+    QTest::newRow("-o a folder: made first") << "-o new/ gone.shx" << 1 << QStringList{"new"};
     QTest::newRow("-o a folder: made") << "-o made x.shx in" << 0
                                        << QStringList{"made", "made/a.fnt", "made/x.fnt"};
-    QTest::newRow("-o FILE.fnt with two inputs") << "-o y.fnt x.shx in/a.shx" << 2 << QStringList{};
-    QTest::newRow("-o FILE.fnt with a folder") << "-o y.fnt in" << 2 << QStringList{};
     QTest::newRow("-r mirrors the tree")
         << "-r -o out in" << 0
         << QStringList{"out", "out/a.fnt", "out/sub", "out/sub/a.fnt", "out/sub/b.fnt"};
@@ -384,11 +392,11 @@ void ConvertTest::warningsWhereAPersonShouldLook()
     const QStringList lines = result.err.split(QLatin1Char('\n'), Qt::SkipEmptyParts);
     QCOMPARE(lines.size(), 4);
     QVERIFY2(lines[0].startsWith("varnel-cli: odd.shx: warning: 1 glyph calls subshapes the font does not "
-                                 "have: 66 (calls 9)"), qPrintable(lines[0]));
+                                 "have: 0x0042 (calls 0x0009)"), qPrintable(lines[0]));
     QCOMPARE(lines[1], "varnel-cli: odd.shx: warning: 1 glyph stops where subshapes nest more than "
-                       "four levels deep: 68");
+                       "four levels deep: 0x0044");
     QVERIFY2(lines[2].startsWith("varnel-cli: odd.shx: warning: 1 glyph reaches more than 4 font heights "
-                                 "outside the font's box of height 128: 67 (x 14,400 to 14,416"),
+                                 "outside the font's box of height 128: 0x0043 (x 14,400 to 14,416"),
              qPrintable(lines[2]));
     QVERIFY2(lines[3].startsWith("varnel-cli: blank.shx: warning: the font draws nothing"), qPrintable(lines[3]));
 
