@@ -36,6 +36,7 @@ constexpr int kListed = 8;
 struct Report
 {
     QString path;
+    bool pathEscaped = false; // a name that is not text: `path` shows its bytes escaped
     enum Outcome { Valid, Problems, Failed } outcome = Failed;
     QString reason;
     QString kind;
@@ -201,7 +202,8 @@ QString describeExtents(const fnt::FntExtents &box)
 
 void printText(const Report &report, QTextStream &out, QTextStream &err)
 {
-    const QString shown = io::printableName(QDir::toNativeSeparators(report.path));
+    const QString shown = report.pathEscaped ? report.path
+                                             : io::printableName(QDir::toNativeSeparators(report.path));
     if (report.outcome == Report::Failed) {
         out.flush();
         err << "varnel-cli: " << shown << ": " << report.reason << "\n";
@@ -299,6 +301,8 @@ QJsonObject toJson(const Report &report)
         {QStringLiteral("reason"), report.reason},
         {QStringLiteral("kind"), report.kind.isEmpty() ? QJsonValue() : QJsonValue(report.kind)},
     };
+    if (report.pathEscaped)
+        object.insert(QStringLiteral("pathEscaped"), true);
     if (report.outcome == Report::Failed)
         return object;
     if (!report.name.isNull())
@@ -420,7 +424,8 @@ int runInspect(int argc, char *argv[])
     QJsonArray files;
     for (const Input &input : expandInputs(arguments, parser.isSet(recursive))) {
         Report report;
-        report.path = input.path;
+        report.path = input.nameIsText ? input.path : input.printable;
+        report.pathEscaped = !input.nameIsText;
         report.reason = input.failure;
         if (!input.failed())
             report = inspectFile(input.path, chosenCodePage);

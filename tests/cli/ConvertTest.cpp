@@ -475,6 +475,13 @@ void ConvertTest::specialFilesInAFolderAreListed()
     after.sort();
     QCOMPARE(entries(), after);
     QVERIFY(!result.err.contains("same-as-a"));
+    // In JSON too the bytes show, marked as escaped: never as U+FFFD, which
+    // every such name would share.
+    const QJsonArray files = QJsonDocument::fromJson(run({"--json", "in"}).out.toUtf8())["files"].toArray();
+    QCOMPARE(files[0]["path"].toString(), QStringLiteral("in/a.shx"));
+    QVERIFY(!files[0].toObject().contains("pathEscaped"));
+    QCOMPARE(files[2]["path"].toString(), QStringLiteral("in/bad\\xff.shx"));
+    QVERIFY(files[2]["pathEscaped"].toBool());
     ::unlink(badName.constData()); // QTemporaryDir cannot name it to remove it
 #endif
 }
