@@ -22,9 +22,7 @@ const char kDescription[] =
     "  varnel-cli font.shx font.fnt          one font into the named file\n"
     "  varnel-cli -o font.fnt font.shx       the same\n"
     "  varnel-cli a.shx b.shx                each into NAME.fnt beside itself\n"
-    "  varnel-cli fonts                      every .shx in fonts, each beside itself\n"
-    "  varnel-cli a.shx fonts converted/     into a folder: the last argument when it is\n"
-    "                                        an existing folder or ends in / (made if missing)\n"
+    "  varnel-cli fonts */                   every .shx in these folders, each beside itself\n"
     "  varnel-cli -o converted a.shx fonts   into the folder converted (made if missing)\n"
     "  varnel-cli -r -o converted fonts      every .shx below fonts; fonts/a/x.shx becomes\n"
     "                                        converted/a/x.fnt\n"
@@ -33,6 +31,10 @@ const char kDescription[] =
     "  varnel-cli inspect FONT-OR-FOLDER...  tells what SHX and FNT fonts are (--json)\n"
     "  varnel-cli preview FONT...            draws FONT.png here (-o SHEET.png|.svg)\n"
     "\n"
+    "A folder named as an argument is always an input; the destination is -o's folder,\n"
+    "or the second of exactly two names when it ends in .fnt. The whole command is\n"
+    "checked before anything is written: an output name among several inputs, a missing\n"
+    "name that is not an .shx file, or a folder without SHX files is a usage error.\n"
     "Outputs are replaced unless -n or -u is given. Two inputs that would write one file\n"
     "are both refused. An interrupted batch (Ctrl-C, SIGTERM, SIGHUP) removes its temporary\n"
     "files, prints its summary so far and exits with 128 + the signal number.\n"
@@ -47,8 +49,8 @@ QString helpText(const QCommandLineParser &parser)
     QString text = parser.helpText();
     const qsizetype end = text.indexOf(QLatin1Char('\n'));
     return QStringLiteral("Usage: varnel-cli [options] INPUT.shx OUTPUT.fnt\n"
-                          "       varnel-cli [options] INPUT... [FOLDER/]\n"
-                          "       varnel-cli inspect ... | varnel-cli preview ...\n")
+                          "       varnel-cli [options] [-o FOLDER] INPUT...\n"
+                          "       varnel-cli [options] inspect|preview ...   (help CMD: its options)\n")
            + text.mid(end);
 }
 
@@ -69,7 +71,8 @@ struct CommandLine
     const QCommandLineOption output{
         {QStringLiteral("o"), QStringLiteral("output"), QStringLiteral("output-dir")},
         QStringLiteral("With one input file and a <path> ending in .fnt: that file. Otherwise the "
-                       "folder every FNT file goes into, made if missing."),
+                       "folder every FNT file goes into, made if missing; without -o each FNT "
+                       "file is written beside its input."),
         QStringLiteral("path")};
     const QCommandLineOption recursive{{QStringLiteral("r"), QStringLiteral("recursive")},
                                        QStringLiteral("Look for SHX files in sub-folders too; with a "
@@ -105,9 +108,9 @@ struct CommandLine
                                      QStringLiteral("SHX files or folders holding them."),
                                      QStringLiteral("input..."));
         parser.addPositionalArgument(QStringLiteral("output"),
-                                     QStringLiteral("The FNT file for a single input, or the folder "
-                                                    "for all of them."),
-                                     QStringLiteral("[output]"));
+                                     QStringLiteral("After exactly one input: the FNT file, named by "
+                                                    "its suffix."),
+                                     QStringLiteral("[output.fnt]"));
     }
 };
 

@@ -1,11 +1,20 @@
 # bash completion for varnel-cli: subcommands, options and code page names.
 _varnel_cli()
 {
-    local cur prev command
+    local cur prev command word i
     cur=${COMP_WORDS[COMP_CWORD]}
     prev=${COMP_WORDS[COMP_CWORD-1]}
+    # The command is the first word that is neither an option nor an
+    # option's value; options may come before it.
     command=
-    [[ ${COMP_CWORD} -gt 1 ]] && command=${COMP_WORDS[1]}
+    word=0
+    for ((i = 1; i < COMP_CWORD; i++)); do
+        case ${COMP_WORDS[i]} in
+            -o|--output|--output-dir|-j|--jobs|--code-page|--codes) ((i++)) ;;
+            -*) ;;
+            *) command=${COMP_WORDS[i]}; word=${i}; break ;;
+        esac
+    done
 
     local code_pages="unicode euc-kr euc_kr euckr uhc cp949 949 big5 cp950 950 gbc gbk gb2312 cp936 936 shift-jis shift_jis sjis cp932 932"
     case ${prev} in
@@ -22,6 +31,9 @@ _varnel_cli()
 
     local options files
     case ${command} in
+        help)
+            [[ ${COMP_CWORD} -eq $((word + 1)) ]] && COMPREPLY=($(compgen -W "inspect preview" -- "${cur}"))
+            return ;;
         inspect)
             options="--json -r --recursive --code-page -h --help --help-all"
             files='!*.@(shx|SHX|fnt|FNT)' ;;
@@ -29,14 +41,14 @@ _varnel_cli()
             options="-o --output --codes --code-page -h --help --help-all"
             files='!*.@(shx|SHX|fnt|FNT)' ;;
         *)
-            options="-o --output --output-dir -r --recursive -n --no-clobber -u --update -q --quiet --verbose --json -j --jobs --code-page -v --version -h --help --help-all"
-            files='!*.@(shx|SHX)' ;;
+            options="-o --output --output-dir -r --recursive -n --no-clobber -u --update -q --quiet --verbose --json -j --jobs --code-page -v --version -h --help"
+            files='!*.@(shx|SHX|fnt|FNT)' ;;
     esac
 
     if [[ ${cur} == -* ]]; then
         COMPREPLY=($(compgen -W "${options}" -- "${cur}"))
-    elif [[ ${COMP_CWORD} -eq 1 ]]; then
-        COMPREPLY=($(compgen -W "inspect preview" -- "${cur}") $(compgen -f -X "${files}" -- "${cur}") $(compgen -d -- "${cur}"))
+    elif [[ -z ${command} ]]; then
+        COMPREPLY=($(compgen -W "inspect preview help" -- "${cur}") $(compgen -f -X "${files}" -- "${cur}") $(compgen -d -- "${cur}"))
     else
         COMPREPLY=($(compgen -f -X "${files}" -- "${cur}") $(compgen -d -- "${cur}"))
     fi
