@@ -10,6 +10,7 @@
 #include "io/TemporaryFiles.h"
 
 #include <QCoreApplication>
+#include <QTextStream>
 
 #ifdef __GLIBC__
 #include <malloc.h>
@@ -68,8 +69,20 @@ int runConvert(int argc, char *argv[])
             return usageError(QStringLiteral("%1: %2; to convert into it, use -o %1")
                                   .arg(task.shown, task.failure));
     }
-    if (request.destinationNamed && !makeOutputFolder(request.destination))
-        return Failure;
+    const QString folderFailure =
+        request.destinationNamed ? makeOutputFolder(request.destination) : QString();
+    if (!folderFailure.isEmpty()) {
+        if (!request.options.json) {
+            QTextStream(stderr) << "varnel-cli: " << folderFailure << "\n";
+            return Failure;
+        }
+        // --json: a document all the same, every input failed for the folder.
+        for (Task &task : tasks) {
+            if (task.state == State::Pending)
+                task.fail(folderFailure);
+        }
+        return printSummary(tasks, request.options, 0);
+    }
     prepareOutputs(tasks, request.options.overwrite);
     stopOnInterrupt();
     convertAll(tasks, request.options, request.threadCount);

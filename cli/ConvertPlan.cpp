@@ -3,11 +3,12 @@
 #include "ConvertPlan.h"
 #include "Inputs.h"
 
+#include "io/SafeWrite.h"
+
 #include <QDateTime>
 #include <QDir>
 #include <QFileInfo>
 #include <QHash>
-#include <QTextStream>
 
 #ifndef Q_OS_WIN
 #include <sys/stat.h>
@@ -64,16 +65,28 @@ bool ignoresCase(const QString &folder)
 #endif
 }
 
+// The file `path` leads to, as "file DEVICE:INODE"; empty where it does
+// not exist (or on Windows).
+QString fileKey(const QString &path)
+{
+#ifndef Q_OS_WIN
+    struct stat st = {};
+    if (::stat(QFile::encodeName(path).constData(), &st) == 0)
+        return QStringLiteral("file %1:%2").arg(quint64(st.st_dev)).arg(quint64(st.st_ino));
+#else
+    Q_UNUSED(path);
+#endif
+    return {};
+}
+
 // What identifies an output on its file system: the file itself when it
 // exists (two links to one file are one output), else its path, without
 // case where the folder ignores it.
 QString outputKey(const QString &output, QHash<QString, bool> &caseless)
 {
-#ifndef Q_OS_WIN
-    struct stat st = {};
-    if (::stat(QFile::encodeName(output).constData(), &st) == 0)
-        return QStringLiteral("file %1:%2").arg(quint64(st.st_dev)).arg(quint64(st.st_ino));
-#endif
+    const QString file = fileKey(output);
+    if (!file.isEmpty())
+        return file;
     const QFileInfo info(output);
     const QString folder = info.absolutePath();
     auto found = caseless.find(folder);
@@ -81,6 +94,26 @@ QString outputKey(const QString &output, QHash<QString, bool> &caseless)
         found = caseless.insert(folder, ignoresCase(folder));
     const QString path = QDir::cleanPath(info.absoluteFilePath());
     return found.value() ? path.toCaseFolded() : path;
+}
+
+// An output that is an input's file, through a link or a hard link: refused
+// for that, as the writer would refuse it, and not taken for a collision.
+void refuseInputsAsOutputs(std::vector<Task> &tasks)
+{
+    QHash<QString, size_t> inputs;
+    for (size_t i = 0; i < tasks.size(); ++i) {
+        const QString key = fileKey(tasks[i].input);
+        if (!key.isEmpty())
+            inputs.insert(key, i);
+    }
+    for (size_t i = 0; i < tasks.size(); ++i) {
+        const auto found = inputs.constFind(fileKey(tasks[i].output));
+        if (tasks[i].state != State::Pending || found == inputs.cend())
+            continue;
+        tasks[i].fail(found.value() == i ? QStringLiteral("would overwrite the input file")
+                                         : QStringLiteral("would overwrite the input file %1")
+                                               .arg(tasks[found.value()].shown));
+    }
 }
 
 // Two inputs that would write one file: convert neither, so that no result
@@ -131,8 +164,9 @@ void prepareOutputs(std::vector<Task> &tasks, Overwrite overwrite)
             continue;
         }
         const QString folder = QFileInfo(task.output).path();
-        if (!QFileInfo(folder).isDir() && !QDir().mkpath(folder))
-            task.fail(QStringLiteral("cannot create the folder %1").arg(shownPath(folder)));
+        const io::WriteResult made = io::makeFolders(folder);
+        if (!made.ok)
+            task.fail(QStringLiteral("cannot create the folder %1: %2").arg(shownPath(folder), made.reason));
     }
 }
 
@@ -159,6 +193,7 @@ std::vector<Task> planTasks(const QStringList &paths, const QString &destination
         tasks.push_back(task);
     }
     planOutputs(tasks, destination, scan.recursive);
+    refuseInputsAsOutputs(tasks);
     refuseCollisions(tasks);
     return tasks;
 }
@@ -178,13 +213,12 @@ QString reasonToKeep(const Task &task, Overwrite overwrite)
     return {};
 }
 
-bool makeOutputFolder(const QString &destination)
+QString makeOutputFolder(const QString &destination)
 {
-    if (QFileInfo(destination).isDir() || QDir().mkpath(destination))
-        return true;
-    QTextStream(stderr) << "varnel-cli: cannot create the output folder " << shownPath(destination)
-                        << "\n";
-    return false;
+    const io::WriteResult made = io::makeFolders(destination);
+    return made.ok ? QString()
+                   : QStringLiteral("cannot create the output folder %1: %2")
+                         .arg(shownPath(destination), made.reason);
 }
 
 } // namespace cli::convert

@@ -20,8 +20,8 @@ bool hasSuffixOf(const QString &path, const QStringList &suffixes);
 // The tasks for the inputs that `paths` name or hold (below them with
 // `recursive`), in their order. font.shx becomes font.fnt beside itself or,
 // with a destination, in it; with `recursive` below it as below its folder
-// argument. Inputs that would write one file are both refused. Nothing is
-// written.
+// argument. An output that is an input's file is refused, and inputs that
+// would write one file are both refused. Nothing is written.
 std::vector<Task> planTasks(const QStringList &paths, const QString &destination, bool recursive);
 
 // -n and -u skip outputs; the folders a mirrored tree needs are made.
@@ -30,7 +30,9 @@ void prepareOutputs(std::vector<Task> &tasks, Overwrite overwrite);
 // -n and -u: whether the existing output stays as it is, and why.
 QString reasonToKeep(const Task &task, Overwrite overwrite);
 
-// The destination folder made where missing; says so on failure.
-bool makeOutputFolder(const QString &destination);
+// The destination folder made where missing; why not on failure ("cannot
+// create the output folder X: a part of the path is not a folder"), else
+// empty.
+QString makeOutputFolder(const QString &destination);
 
 } // namespace cli::convert

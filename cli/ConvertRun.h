@@ -16,8 +16,9 @@ void convertTask(Task &task, const Options &options);
 // Tasks that an interrupt kept from starting end as not started.
 void convertAll(std::vector<Task> &tasks, const Options &options, int threadCount);
 
-// Stops a batch on Ctrl-C, SIGTERM and SIGHUP: running conversions leave no
-// temporary file, and no new one starts.
+// Stops a batch on Ctrl-C, SIGTERM, SIGHUP and a closed output stream
+// (SIGPIPE): running conversions leave no temporary file, and no new one
+// starts.
 void stopOnInterrupt();
 // The signal that stopped the batch, or 0.
 int stopSignal();

@@ -58,6 +58,13 @@ extern "C" void handleInterrupt(int signal)
 {
     int none = 0;
     const bool first = interruptedBy.compare_exchange_strong(none, signal);
+#ifdef SIGPIPE
+    // The stream stays closed: every later write to it raises SIGPIPE again
+    // (the summary, other threads' lines). Only the first one stops the
+    // program; the writes that follow simply fail.
+    if (signal == SIGPIPE && !first)
+        return;
+#endif
     removeTemporaryFiles();
     if (!first || !interruptCallback)
         exitAt(signal);
@@ -100,9 +107,9 @@ void installInterruptCleanup(void (*onInterrupt)(int signal))
     // should not see EINTR because of it.
     action.sa_flags = SA_RESTART;
     sigemptyset(&action.sa_mask);
-    for (const int signal : {SIGINT, SIGTERM, SIGHUP})
+    for (const int signal : {SIGINT, SIGTERM, SIGHUP, SIGPIPE})
         sigaddset(&action.sa_mask, signal);
-    for (const int signal : {SIGINT, SIGTERM, SIGHUP})
+    for (const int signal : {SIGINT, SIGTERM, SIGHUP, SIGPIPE})
         ::sigaction(signal, &action, nullptr);
 #endif
 }

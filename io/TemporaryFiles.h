@@ -10,7 +10,7 @@ namespace io {
 // interrupted: from then on a write that has not yet been renamed into
 // place fails ("interrupted") and leaves no temporary file behind, so an
 // existing target keeps its old content. Async-signal-safe; call it first
-// thing in a SIGINT, SIGTERM or SIGHUP handler. Safe to call more than once.
+// thing in a SIGINT, SIGTERM, SIGHUP or SIGPIPE handler. Safe to call more than once.
 void removeTemporaryFiles();
 
 // The signal given to the first removeTemporaryFiles() call through
@@ -18,8 +18,9 @@ void removeTemporaryFiles();
 // Async-signal-safe.
 int interruptSignal();
 
-// Installs handlers for SIGINT, SIGTERM and SIGHUP (only SIGINT and SIGTERM
-// on Windows) that call removeTemporaryFiles() and then:
+// Installs handlers for SIGINT, SIGTERM, SIGHUP and SIGPIPE (a reader that
+// closed standard output or error; only SIGINT and SIGTERM on Windows) that
+// call removeTemporaryFiles() and then:
 // - without `onInterrupt`, end the process at once with 128 + the signal
 //   (130, 143, 129);
 // - with it, call onInterrupt(signal) and return, so the program can notice
@@ -27,7 +28,8 @@ int interruptSignal();
 //   exit with 128 + interruptSignal(). `onInterrupt` runs inside the signal
 //   handler: only async-signal-safe calls (write(2), _exit, storing to a
 //   lock-free atomic).
-// A second signal while the first is being handled ends the process at once.
+// A second signal while the first is being handled ends the process at
+// once, except a repeated SIGPIPE, which is ignored: the stream stays closed.
 void installInterruptCleanup(void (*onInterrupt)(int signal) = nullptr);
 
 namespace detail {

@@ -38,6 +38,9 @@ private slots:
     void destinations_data();
     void destinations();
     void outputsThatAreOneFileCollide();
+    void outputsThatAreInputsAreRefused();
+    void outputFolderFailuresSayWhy_data();
+    void outputFolderFailuresSayWhy();
     void overwriting_data();
     void overwriting();
     void quietVerboseAndJson();
@@ -266,6 +269,57 @@ void ConvertTest::outputsThatAreOneFileCollide()
                  (QStringList{"CASE.fnt", "Case.fnt", "linked.fnt", "target.fnt"}));
     }
 #endif
+}
+
+void ConvertTest::outputsThatAreInputsAreRefused()
+{
+#ifdef Q_OS_WIN
+    QSKIP("links as tested here are POSIX");
+#else
+    // a.fnt leads to a.shx itself; b.fnt is a hard link to a.shx. Both are
+    // refused for what they are, not as two inputs writing one file.
+    QVERIFY(write("a.shx", lineFont()) && write("b.shx", lineFont(2)));
+    QVERIFY(QFile::link("a.shx", path("a.fnt")));
+    QVERIFY(::link(QFile::encodeName(path("a.shx")).constData(),
+                   QFile::encodeName(path("b.fnt")).constData()) == 0);
+    const Run result = run({"a.shx", "b.shx"});
+    QCOMPARE(result.exitCode, 1);
+    QVERIFY2(result.err.contains("a.shx: would overwrite the input file\n")
+                 && result.err.contains("b.shx: would overwrite the input file a.shx\n"),
+             qPrintable(result.err));
+    QCOMPARE(read("a.shx"), lineFont());
+#endif
+}
+
+void ConvertTest::outputFolderFailuresSayWhy_data()
+{
+    QTest::addColumn<QString>("folder");
+    QTest::addColumn<QString>("reason");
+    QTest::newRow("below a file") << "file/out" << "a part of the path is not a folder";
+#ifndef Q_OS_WIN
+    QTest::newRow("a link that leads nowhere") << "dangling" << "the link dangling leads nowhere";
+#endif
+}
+
+// Said once with its reason, and with --json as a JSON document all the same.
+void ConvertTest::outputFolderFailuresSayWhy()
+{
+    QFETCH(QString, folder);
+    QFETCH(QString, reason);
+    QVERIFY(write("x.shx", lineFont()) && write("file", "not a folder"));
+    QVERIFY(QFile::link("gone/sub", path("dangling")));
+    const QStringList before = entries();
+    const QString expected = "cannot create the output folder " + folder + ": " + reason;
+
+    const Run text = run({"-o", folder, "x.shx"});
+    QCOMPARE(text.exitCode, 1);
+    QCOMPARE(text.err, "varnel-cli: " + expected + "\n");
+    const Run json = run({"--json", "-o", folder, "x.shx"});
+    QCOMPARE(json.exitCode, 1);
+    const QJsonObject file =
+        QJsonDocument::fromJson(json.out.toUtf8()).object().value("files").toArray().at(0).toObject();
+    QCOMPARE(file.value("reason").toString(), expected);
+    QCOMPARE(entries(), before);
 }
 
 void ConvertTest::overwriting_data()
@@ -559,18 +613,26 @@ void ConvertTest::interruptedBatchCleansUpAndSummarises()
         QVERIFY(write(QStringLiteral("in/slow%1.shx").arg(n, 2, 10, QLatin1Char('0')), slow));
     const QStringList before = entries();
 
-    for (const int signal : {SIGTERM, SIGINT}) {
-        QProcess process;
+    // SIGPIPE: the reader of standard output goes away, as `| head -1` does.
+    for (const int signal : {SIGTERM, SIGINT, SIGPIPE}) {
+        const QStringList arguments{"--verbose", "-j", "2", "-o", "out", "in"};
+        QProcess process, head;
         process.setWorkingDirectory(path());
-        process.start(QStringLiteral(VARNEL_CLI_PATH), {"--verbose", "-j", "2", "-o", "out", "in"});
+        if (signal == SIGPIPE) {
+            process.setStandardOutputProcess(&head);
+            head.start("head", {"-n", "1"});
+        }
+        process.start(QStringLiteral(VARNEL_CLI_PATH), arguments);
         // The first font's line: the batch is under way, with conversions running.
-        QVERIFY(process.waitForReadyRead(30000));
-        ::kill(pid_t(process.processId()), signal);
+        QVERIFY((signal == SIGPIPE ? head : process).waitForReadyRead(30000));
+        if (signal != SIGPIPE)
+            ::kill(pid_t(process.processId()), signal);
         QVERIFY(process.waitForFinished(30000));
         QCOMPARE(process.exitStatus(), QProcess::NormalExit);
         QCOMPARE(process.exitCode(), 128 + signal);
         const QString out = QString::fromLocal8Bit(process.readAllStandardOutput());
-        QVERIFY2(QRegularExpression("\nConverted \\d+ of 40 SHX fonts \\(.*\\d+ not started\\)").match(out).hasMatch(),
+        QVERIFY2(signal == SIGPIPE
+                     || QRegularExpression("\nConverted \\d+ of 40 SHX fonts \\(.*\\d+ not started\\)").match(out).hasMatch(),
                  qPrintable(out));
         // Only finished FNT files were added: no temporary file is left.
         QStringList added = entries();
