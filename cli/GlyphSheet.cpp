@@ -2,9 +2,12 @@
 #include "GlyphSheet.h"
 #include "Codes.h"
 
+#include "fnt/FontBox.h"
+
 #include <QFontMetricsF>
 #include <QPainter>
 #include <QPainterPath>
+#include <QtMath>
 
 #include <algorithm>
 #include <cmath>
@@ -22,6 +25,7 @@ constexpr double kTitleHeight = 26.0;
 constexpr int kColumns = 16;
 constexpr double kMinSheetWidth = 420.0;
 constexpr int kTitlePixels = 15;
+constexpr double kPenWidth = 1.5;
 
 const QColor kPage(255, 255, 255);
 const QColor kBox(236, 240, 244); // tinted, so no grey of anti-aliased text matches it
@@ -30,24 +34,124 @@ const QColor kAdvance(230, 120, 40);
 const QColor kInk(0, 0, 0);
 const QColor kLabel(90, 90, 90);
 const QColor kClipped(200, 30, 30);
-// Names longer than this are cut; a cell has room for a few words.
-constexpr int kNameShown = 16;
 
-// How far from the font's own box a glyph may reach and still set the
-// scale of every cell: twice the height above and below the baseline, one
-// width left of the origin and three to its right (wide glyphs).
-bool nearFontBox(const fnt::FntFont &font, const fnt::FntExtents &box, double advance)
+// Cuts the segment a-b to `clip` (Liang and Barsky); false when no part
+// of it lies inside.
+bool clipSegment(const QRectF &clip, QPointF &a, QPointF &b)
 {
-    const double height = font.height > 0 ? font.height : 128.0;
-    const double width = font.width > 0 ? font.width : 128.0;
-    const double left = -width;
-    const double right = 3 * width;
-    const double bottom = font.baseline - 2 * height;
-    const double top = font.baseline + 2 * height;
-    const bool strokesInside = box.empty
-                               || (box.minX >= left && box.maxX <= right && box.minY >= bottom
-                                   && box.maxY <= top);
-    return strokesInside && advance >= left && advance <= right;
+    const QPointF d = b - a;
+    const double p[4] = {-d.x(), d.x(), -d.y(), d.y()};
+    const double q[4] = {a.x() - clip.left(), clip.right() - a.x(), a.y() - clip.top(),
+                         clip.bottom() - a.y()};
+    double enter = 0.0;
+    double leave = 1.0;
+    for (int side = 0; side < 4; ++side) {
+        if (p[side] == 0.0) {
+            if (q[side] < 0.0)
+                return false; // parallel to this side and outside it
+            continue;
+        }
+        const double t = q[side] / p[side];
+        if (p[side] < 0.0)
+            enter = std::max(enter, t);
+        else
+            leave = std::min(leave, t);
+        if (enter > leave)
+            return false;
+    }
+    const QPointF from = a;
+    if (enter > 0.0)
+        a = from + enter * d;
+    if (leave < 1.0)
+        b = from + leave * d;
+    return true;
+}
+
+// The runs of a polyline's segments that show in `clip`, each drawn as one
+// polyline so that its joins stay joins.
+void paintPolyline(QPainter &painter, const QRectF &clip, const QPolygonF &points)
+{
+    QPolygonF run;
+    const auto flush = [&] {
+        if (run.size() > 1)
+            painter.drawPolyline(run);
+        run.clear();
+    };
+    for (qsizetype i = 1; i < points.size(); ++i) {
+        QPointF a = points.at(i - 1);
+        QPointF b = points.at(i);
+        if (!clipSegment(clip, a, b)) {
+            flush();
+            continue;
+        }
+        if (run.isEmpty() || a != points.at(i - 1)) {
+            flush();
+            run << a;
+        }
+        run << b;
+        if (b != points.at(i))
+            flush();
+    }
+    flush();
+}
+
+// The painter's angle (degrees, counter-clockwise on screen) from `centre`
+// to `point`.
+double angleTo(const QPointF &centre, const QPointF &point)
+{
+    return qRadiansToDegrees(std::atan2(centre.y() - point.y(), point.x() - centre.x()));
+}
+
+// Draws the part of an arc (painter angles, sweep 0 to 360) that can show in
+// `clip`. A circle wider than the clip's diagonal has its centre outside the
+// clip, which it sees under less than 180 degrees: only that window of the
+// arc is drawn, so a nearly straight arc of a huge circle costs what a short
+// line does.
+void paintArc(QPainter &painter, const QRectF &clip, const QPointF &centre, double radius,
+              double start, double sweep)
+{
+    const QRectF circle(centre.x() - radius, centre.y() - radius, 2 * radius, 2 * radius);
+    if (!circle.intersects(clip))
+        return;
+    const auto draw = [&](double from, double span) {
+        QPainterPath path;
+        path.arcMoveTo(circle, from);
+        path.arcTo(circle, from, span);
+        painter.drawPath(path);
+    };
+    if (radius <= std::hypot(clip.width(), clip.height())) {
+        draw(start, sweep);
+        return;
+    }
+    const double middle = angleTo(centre, clip.center());
+    double low = 0.0;
+    double high = 0.0;
+    for (const QPointF &corner :
+         {clip.topLeft(), clip.topRight(), clip.bottomLeft(), clip.bottomRight()}) {
+        const double offset = std::remainder(angleTo(centre, corner) - middle, 360.0);
+        low = std::min(low, offset);
+        high = std::max(high, offset);
+    }
+    // The window just before the arc's start and one turn later meet every
+    // part of the arc.
+    double from = middle + low;
+    from -= 360.0 * std::ceil((from - start) / 360.0);
+    for (int turn = 0; turn < 2; ++turn, from += 360.0) {
+        const double first = std::max(start, from);
+        const double last = std::min(start + sweep, from + high - low);
+        if (last > first)
+            draw(first, last - first);
+    }
+}
+
+// The rectangle (in FNT units, y up) that shows `frame` with room for the
+// pen at its edges.
+QRectF padded(const fnt::FntExtents &frame)
+{
+    const double width = frame.maxX - frame.minX;
+    const double height = frame.maxY - frame.minY;
+    const double pad = std::max({width, height, 1.0}) * 0.05;
+    return QRectF(frame.minX - pad, frame.minY - pad, width + 2 * pad, height + 2 * pad);
 }
 
 // Guides are one pixel wide, on pixel centres, so they stay crisp.
@@ -65,8 +169,7 @@ QString label(quint16 code, const QString &name)
         text += QStringLiteral(" ") + character;
     // A shape named after its own character says nothing more.
     if (!name.isEmpty() && !(shown && name == QString(character)))
-        text += QStringLiteral(" ")
-                + (name.size() > kNameShown ? name.left(kNameShown - 1) + QChar(0x2026) : name);
+        text += QStringLiteral(" ") + name;
     return text;
 }
 
@@ -76,42 +179,49 @@ GlyphSheet::GlyphSheet(const fnt::FntFont &font, const QList<int> &glyphIndexes,
                        const QHash<quint16, QString> &names)
     : m_font(font), m_indexes(glyphIndexes), m_names(names)
 {
-    // One frame for all cells, so glyphs compare at a glance: every stroke,
+    // One view for all cells, so glyphs compare at a glance: every stroke,
     // the origin on the baseline and every advance of the glyphs near the
-    // font's box. One stray glyph must not shrink all the others to dots;
-    // when none is near, the font is drawn whole as it is.
-    QList<fnt::FntExtents> boxes;
-    boxes.reserve(m_indexes.size());
-    m_clipped.fill(false, m_indexes.size());
+    // font's box. A glyph far from it gets a view of its own, so that it
+    // neither shrinks the others to dots nor leaves its own cell empty.
+    m_framed.fill(false, m_indexes.size());
+    QList<fnt::FntExtents> reaches(m_indexes.size());
+    fnt::FntExtents frame;
+    frame.add(0.0, font.baseline);
     bool anyNear = false;
     for (int cell = 0; cell < m_indexes.size(); ++cell) {
         const fnt::FntGlyph &glyph = font.glyphs.at(m_indexes.at(cell));
-        boxes.append(glyph.extents());
-        m_clipped[cell] = !nearFontBox(font, boxes.last(), glyph.advance);
-        anyNear = anyNear || !m_clipped.at(cell);
+        fnt::FntExtents &reach = reaches[cell];
+        reach = glyph.extents();
+        m_framed[cell] = fnt::reachesFar(font, reach, glyph.advance);
+        reach.add(0.0, font.baseline);
+        reach.add(glyph.advance, font.baseline);
+        if (!m_framed.at(cell)) {
+            frame.unite(reach);
+            anyNear = true;
+        }
     }
-    if (!anyNear)
-        m_clipped.fill(false);
-    fnt::FntExtents frame;
-    frame.add(0.0, font.baseline);
-    for (int cell = 0; cell < m_indexes.size(); ++cell) {
-        if (m_clipped.at(cell))
-            continue;
-        frame.unite(boxes.at(cell));
-        frame.add(font.glyphs.at(m_indexes.at(cell)).advance, font.baseline);
+    if (!anyNear) {
+        // Every glyph has a view of its own: the cells are shaped like the box.
+        const fnt::FontBox box = fnt::fontBox(font);
+        frame.add(box.left, box.bottom);
+        frame.add(box.right, box.top);
     }
-    double width = frame.maxX - frame.minX;
-    double height = frame.maxY - frame.minY;
-    // Room for stroke width at the edges.
-    const double pad = std::max({width, height, 1.0}) * 0.05;
-    m_left = frame.minX - pad;
-    m_bottom = frame.minY - pad;
-    width += 2 * pad;
-    height += 2 * pad;
-    m_scale = kGlyphPixels / std::max(width, height);
-    m_boxSize = QSizeF(width * m_scale, height * m_scale);
+    const QRectF shown = padded(frame);
+    m_view = {shown.left(), shown.top(), kGlyphPixels / std::max(shown.width(), shown.height())};
+    m_boxSize = shown.size() * m_view.scale;
     m_cellSize = QSizeF(std::max(m_boxSize.width(), kMinCellWidth) + 2 * kPadding,
                         kLabelHeight + m_boxSize.height() + 2 * kPadding);
+    for (int cell = 0; cell < m_indexes.size(); ++cell) {
+        if (!m_framed.at(cell))
+            continue;
+        // Centred in the box, at the largest scale that fits it whole.
+        const QRectF own = padded(reaches.at(cell));
+        const double scale = std::min(m_boxSize.width() / own.width(),
+                                      m_boxSize.height() / own.height());
+        m_framedViews.insert(cell, {own.left() - (m_boxSize.width() / scale - own.width()) / 2,
+                                    own.top() - (m_boxSize.height() / scale - own.height()) / 2,
+                                    scale});
+    }
 
     // Big fonts get a squarer sheet rather than one endless column.
     const int count = int(m_indexes.size());
@@ -124,8 +234,10 @@ GlyphSheet::GlyphSheet(const fnt::FntFont &font, const QList<int> &glyphIndexes,
                   .arg(m_indexes.size())
                   .arg(font.glyphCount)
                   .arg(font.baseline);
-    if (clippedCount() > 0)
-        m_title += QStringLiteral(", %1 far outside the font's box (clipped, red)").arg(clippedCount());
+    if (framedCount() > 0)
+        m_title += QStringLiteral(", %1 far outside the font's box (framed red, each drawn to fit "
+                                  "its cell)")
+                       .arg(framedCount());
     QFont titleFont;
     titleFont.setPixelSize(kTitlePixels);
     const double titleWidth = QFontMetricsF(titleFont).horizontalAdvance(m_title);
@@ -142,9 +254,10 @@ QRectF GlyphSheet::glyphBox(int cell) const
     return QRectF(QPointF(std::round(left), std::round(top)), m_boxSize);
 }
 
-QPointF GlyphSheet::toSheet(const QRectF &box, double x, double y) const
+QPointF GlyphSheet::toSheet(const QRectF &box, const View &view, double x, double y)
 {
-    return QPointF(box.left() + (x - m_left) * m_scale, box.bottom() - (y - m_bottom) * m_scale);
+    return QPointF(box.left() + (x - view.left) * view.scale,
+                   box.bottom() - (y - view.bottom) * view.scale);
 }
 
 void GlyphSheet::paint(QPainter &painter) const
@@ -160,37 +273,41 @@ void GlyphSheet::paint(QPainter &painter) const
     font.setPixelSize(11);
     painter.setFont(font);
     for (int cell = 0; cell < m_indexes.size(); ++cell)
-        paintCell(painter, cell, m_font.glyphs.at(m_indexes.at(cell)), m_clipped.at(cell));
+        paintCell(painter, cell, m_font.glyphs.at(m_indexes.at(cell)));
 }
 
-void GlyphSheet::paintCell(QPainter &painter, int cell, const fnt::FntGlyph &glyph,
-                           bool clipped) const
+void GlyphSheet::paintCell(QPainter &painter, int cell, const fnt::FntGlyph &glyph) const
 {
+    const bool framed = m_framed.at(cell);
+    const View &view = framed ? m_framedViews[cell] : m_view;
     const QRectF box = glyphBox(cell);
     painter.setRenderHint(QPainter::Antialiasing, false);
-    painter.setPen(clipped ? kClipped : kLabel);
-    painter.drawText(QRectF(box.left(), box.top() - kLabelHeight,
-                            m_cellSize.width() - 2 * kPadding, kLabelHeight),
-                     Qt::AlignLeft | Qt::AlignVCenter, label(glyph.code, m_names.value(glyph.code)));
+    painter.setPen(framed ? kClipped : kLabel);
+    const double labelWidth = m_cellSize.width() - 2 * kPadding;
+    const QString text = QFontMetricsF(painter.font())
+                             .elidedText(label(glyph.code, m_names.value(glyph.code)),
+                                         Qt::ElideRight, labelWidth);
+    painter.drawText(QRectF(box.left(), box.top() - kLabelHeight, labelWidth, kLabelHeight),
+                     Qt::AlignLeft | Qt::AlignVCenter, text);
     painter.fillRect(box, kBox);
 
     painter.save();
     painter.setClipRect(box);
-    const QPointF baselineAt = toSheet(box, 0.0, m_font.baseline);
+    const QPointF baselineAt = toSheet(box, view, 0.0, m_font.baseline);
     painter.setPen(QPen(kBaseline, 1.0));
     painter.drawLine(QPointF(box.left(), pixelCentre(baselineAt.y())),
                      QPointF(box.right(), pixelCentre(baselineAt.y())));
     painter.setPen(QPen(kAdvance, 1.0));
     for (const double x : {0.0, double(glyph.advance)}) {
-        const double at = pixelCentre(toSheet(box, x, 0.0).x());
+        const double at = pixelCentre(toSheet(box, view, x, 0.0).x());
         painter.drawLine(QPointF(at, box.top()), QPointF(at, box.bottom()));
     }
-    // Strokes stay in their cell, however far they reach.
-    paintStrokes(painter, box, glyph);
+    paintStrokes(painter, box, view, glyph);
     painter.restore();
 
-    if (clipped) {
-        // A red frame and a corner flag: this glyph is not all there.
+    if (framed) {
+        // A red frame and a corner flag: this glyph is far out, at a scale
+        // of its own.
         painter.setRenderHint(QPainter::Antialiasing, false);
         painter.setPen(QPen(kClipped, 2.0));
         painter.setBrush(Qt::NoBrush);
@@ -204,35 +321,43 @@ void GlyphSheet::paintCell(QPainter &painter, int cell, const fnt::FntGlyph &gly
     }
 }
 
-void GlyphSheet::paintStrokes(QPainter &painter, const QRectF &box, const fnt::FntGlyph &glyph) const
+void GlyphSheet::paintStrokes(QPainter &painter, const QRectF &box, const View &view,
+                              const fnt::FntGlyph &glyph) const
 {
     painter.setRenderHint(QPainter::Antialiasing, true);
-    painter.setPen(QPen(kInk, 1.5, Qt::SolidLine, Qt::RoundCap, Qt::RoundJoin));
+    painter.setPen(QPen(kInk, kPenWidth, Qt::SolidLine, Qt::RoundCap, Qt::RoundJoin));
     painter.setBrush(Qt::NoBrush);
-    for (const fnt::FntLine &line : glyph.lines)
-        painter.drawLine(toSheet(box, line.x1, line.y1), toSheet(box, line.x2, line.y2));
+    // The toolkit's time for a stroke grows with its length, however little
+    // of it shows: each is cut to its cell (and a pen's width around it)
+    // before it is painted, so that no font can make a sheet slow.
+    const QRectF clip = box.adjusted(-kPenWidth, -kPenWidth, kPenWidth, kPenWidth);
+    for (const fnt::FntLine &line : glyph.lines) {
+        QPointF from = toSheet(box, view, line.x1, line.y1);
+        QPointF to = toSheet(box, view, line.x2, line.y2);
+        if (clipSegment(clip, from, to))
+            painter.drawLine(from, to);
+    }
     for (const fnt::FntPolyline &polyline : glyph.polylines) {
         QPolygonF points;
+        points.reserve(polyline.points.size());
         for (const QPoint &point : polyline.points)
-            points.append(toSheet(box, point.x(), point.y()));
-        painter.drawPolyline(points);
+            points.append(toSheet(box, view, point.x(), point.y()));
+        paintPolyline(painter, clip, points);
     }
     for (const fnt::FntArc &arc : glyph.arcs) {
         if (!std::isfinite(arc.startAngle) || !std::isfinite(arc.endAngle) || arc.radius == 0)
             continue;
         // A negative radius puts each point on the opposite side of the centre.
-        const double radius = std::abs(double(arc.radius));
-        const double start = std::fmod(double(arc.startAngle), 360.0) + (arc.radius < 0 ? 180.0 : 0.0);
-        const double sweep = std::min(double(arc.endAngle) - double(arc.startAngle), 360.0);
-        const QPointF centre = toSheet(box, arc.centerX, arc.centerY);
-        const double r = radius * m_scale;
-        const QRectF circle(centre.x() - r, centre.y() - r, 2 * r, 2 * r);
         // The sheet's y runs down and the painter's angles turn the same
         // way on screen as the font's do on paper: counter-clockwise.
-        QPainterPath path;
-        path.arcMoveTo(circle, start);
-        path.arcTo(circle, start, sweep);
-        painter.drawPath(path);
+        double start = std::fmod(double(arc.startAngle), 360.0) + (arc.radius < 0 ? 180.0 : 0.0);
+        double sweep = std::min(double(arc.endAngle) - double(arc.startAngle), 360.0);
+        if (sweep < 0.0) {
+            start += sweep;
+            sweep = -sweep;
+        }
+        paintArc(painter, clip, toSheet(box, view, arc.centerX, arc.centerY),
+                 std::abs(double(arc.radius)) * view.scale, start, sweep);
     }
 }
 

@@ -1,7 +1,9 @@
 // A sheet of glyphs drawn from an FNT font: one cell per glyph with its
 // code, baseline, origin and advance, and the strokes exactly as stored.
-// Cells are sized from the glyphs that lie near the font's box; a glyph
-// reaching far outside it is drawn clipped to its cell and marked in red.
+// Cells are sized from the glyphs that lie near the font's box and drawn at
+// one scale; a glyph reaching far outside it (the glyphs conversion warns
+// about) is framed in red and drawn at a scale of its own that fits it into
+// its cell, so that it shows whole and one stray glyph shrinks no other.
 #pragma once
 
 #include "fnt/FntReader.h"
@@ -24,27 +26,35 @@ public:
     GlyphSheet(const fnt::FntFont &font, const QList<int> &glyphIndexes,
                const QHash<quint16, QString> &names = {});
 
-    int clippedCount() const { return int(m_clipped.count(true)); }
+    int framedCount() const { return int(m_framed.count(true)); }
 
     QSize size() const { return m_size; }
     void paint(QPainter &painter) const;
 
 private:
-    void paintCell(QPainter &painter, int cell, const fnt::FntGlyph &glyph, bool clipped) const;
-    void paintStrokes(QPainter &painter, const QRectF &box, const fnt::FntGlyph &glyph) const;
+    // The part of the FNT plane a cell shows: its lower left corner, and
+    // pixels per unit.
+    struct View
+    {
+        double left = 0.0;
+        double bottom = 0.0;
+        double scale = 1.0;
+    };
+
+    void paintCell(QPainter &painter, int cell, const fnt::FntGlyph &glyph) const;
+    void paintStrokes(QPainter &painter, const QRectF &box, const View &view,
+                      const fnt::FntGlyph &glyph) const;
     QRectF glyphBox(int cell) const;
     // FNT units (y up) to sheet pixels (y down) inside a cell's glyph box.
-    QPointF toSheet(const QRectF &box, double x, double y) const;
+    static QPointF toSheet(const QRectF &box, const View &view, double x, double y);
 
     const fnt::FntFont &m_font;
     QList<int> m_indexes;
     QString m_title;
     QHash<quint16, QString> m_names;
-    QList<bool> m_clipped; // per cell: the glyph reaches past the frame
-    // The part of the FNT plane every cell shows, and pixels per unit.
-    double m_left = 0.0;
-    double m_bottom = 0.0;
-    double m_scale = 1.0;
+    QList<bool> m_framed; // per cell: the glyph reaches far outside the font's box
+    QHash<int, View> m_framedViews; // by cell
+    View m_view; // every other cell's
     QSizeF m_boxSize;
     QSizeF m_cellSize;
     int m_columns = 1;
