@@ -1,15 +1,22 @@
-// varnel-worst-case [NAME...]: converts every font of the hostile catalogue
-// (or those whose name contains a NAME) in a child process of its own and
-// prints the time (wall clock and processor) and peak memory each one took.
-// A conversion still running after five minutes is stopped and reported as a
-// hang.
+// varnel-worst-case [--cli PROGRAM] [NAME...]: converts every font of the
+// hostile catalogue (or those whose name contains a NAME) in a child process
+// of its own and prints the time (wall clock and processor) and peak memory
+// each one took; then draws each one's glyph sheet with `varnel-cli preview`
+// (the varnel-cli beside this program unless --cli names one) and prints
+// the same figures for that. A child still running after five minutes is
+// stopped and reported as a hang.
 #include "HostileFonts.h"
 
+#include <QDir>
 #include <QElapsedTimer>
+#include <QFile>
+#include <QFileInfo>
+#include <QTemporaryDir>
 
 #include <csignal>
 #include <cstdio>
 #include <cstring>
+#include <fcntl.h>
 #include <sys/resource.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -20,79 +27,150 @@ constexpr unsigned kHangSeconds = 300;
 
 struct Measurement
 {
-    const char *name;
-    qint64 inputBytes;
-    double seconds;
-    double cpuSeconds; // user and system: what the figure is on a busy machine
-    long peakKiB;
-    int outcome; // ConversionOutcome; -1: the child died, -2: it hung
-    qint64 outputBytes;
+    double seconds = 0.0;
+    double cpuSeconds = 0.0; // user and system: what the figure is on a busy machine
+    long peakKiB = 0;
+    int status = 0; // as wait4 gives it
+    bool started = false;
+
+    bool hung() const { return started && WIFSIGNALED(status) && WTERMSIG(status) == SIGALRM; }
+    bool exited() const { return started && WIFEXITED(status); }
 };
 
-bool selected(const char *name, int argc, char *argv[])
+// Runs `work` in a child process that it must end with _exit (or exec);
+// an alarm, kept across exec, stops it after kHangSeconds.
+template<typename Work>
+Measurement inChild(Work work)
 {
-    if (argc < 2)
-        return true;
-    for (int i = 1; i < argc; ++i) {
-        if (std::strstr(name, argv[i]))
-            return true;
-    }
-    return false;
-}
-
-Measurement measure(const hostile::HostileFont &font)
-{
-    int pipeFds[2];
-    if (::pipe(pipeFds) != 0)
-        return {font.name, font.bytes.size(), 0, 0, 0, -1, 0};
+    Measurement m;
     QElapsedTimer timer;
     timer.start();
     const pid_t child = ::fork();
+    if (child < 0)
+        return m;
     if (child == 0) {
-        ::close(pipeFds[0]);
         ::alarm(kHangSeconds);
+        work();
+        ::_exit(127);
+    }
+    rusage usage{};
+    m.started = ::wait4(child, &m.status, 0, &usage) == child;
+    m.seconds = timer.nsecsElapsed() / 1e9;
+    const auto toSeconds = [](const timeval &t) { return t.tv_sec + t.tv_usec / 1e6; };
+    m.cpuSeconds = toSeconds(usage.ru_utime) + toSeconds(usage.ru_stime);
+    m.peakKiB = usage.ru_maxrss;
+    return m;
+}
+
+void printFigures(const Measurement &m)
+{
+    std::printf("%8.3f %8.3f %9.1f", m.seconds, m.cpuSeconds, m.peakKiB / 1024.0);
+}
+
+// Converts in memory; true when the child answered (converted or refused).
+bool measureConversion(const hostile::HostileFont &font)
+{
+    int pipeFds[2];
+    if (::pipe(pipeFds) != 0)
+        return false;
+    const Measurement m = inChild([&] {
+        ::close(pipeFds[0]);
         ConversionJob job;
         const qint64 size[2] = {qint64(job.convertBytes(font.bytes, QStringLiteral("worst"))),
                                 job.fntBytes.size()};
-        const bool written = ::write(pipeFds[1], size, sizeof size) == sizeof size;
-        ::_exit(written ? 0 : 1);
-    }
+        ::_exit(::write(pipeFds[1], size, sizeof size) == sizeof size ? 0 : 1);
+    });
     ::close(pipeFds[1]);
     qint64 result[2] = {-1, 0};
     const bool read = ::read(pipeFds[0], result, sizeof result) == sizeof result;
     ::close(pipeFds[0]);
-    int status = 0;
-    rusage usage{};
-    ::wait4(child, &status, 0, &usage);
-    const double seconds = timer.nsecsElapsed() / 1e9;
-    const bool clean = read && WIFEXITED(status) && WEXITSTATUS(status) == 0;
-    const bool hung = WIFSIGNALED(status) && WTERMSIG(status) == SIGALRM;
-    const auto toSeconds = [](const timeval &t) { return t.tv_sec + t.tv_usec / 1e6; };
-    return {font.name, font.bytes.size(), seconds,
-            toSeconds(usage.ru_utime) + toSeconds(usage.ru_stime), usage.ru_maxrss,
-            clean ? int(result[0]) : hung ? -2 : -1, result[1]};
+    const bool answered = read && m.exited() && WEXITSTATUS(m.status) == 0;
+    const char *outcomes[] = {"converted", "read failed", "write failed"};
+    printFigures(m);
+    std::printf(" %10lld %10lld  %-13s %s\n", static_cast<long long>(font.bytes.size()),
+                static_cast<long long>(result[1]),
+                m.hung() ? "HUNG" : answered ? outcomes[result[0]] : "CRASHED", font.name);
+    return answered;
+}
+
+// Draws the font's sheet as PNG; true when varnel-cli drew it or refused it.
+bool measurePreview(const QString &cli, const QTemporaryDir &dir, const hostile::HostileFont &font)
+{
+    const QString fontPath = dir.filePath(QStringLiteral("font.shx"));
+    const QString sheetPath = dir.filePath(QStringLiteral("font.png"));
+    QFile file(fontPath);
+    QFile::remove(sheetPath);
+    if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate) || file.write(font.bytes) != font.bytes.size())
+        return false;
+    file.close();
+    const QByteArray program = QFile::encodeName(cli);
+    const QByteArray fontArg = QFile::encodeName(fontPath);
+    const QByteArray sheetArg = QFile::encodeName(sheetPath);
+    const Measurement m = inChild([&] {
+        const int null = ::open("/dev/null", O_WRONLY);
+        ::dup2(null, STDOUT_FILENO);
+        ::dup2(null, STDERR_FILENO);
+        const char *argv[] = {program.constData(), "preview", fontArg.constData(), "-o",
+                              sheetArg.constData(), nullptr};
+        ::execv(argv[0], const_cast<char *const *>(argv));
+    });
+    const int code = m.exited() ? WEXITSTATUS(m.status) : -1;
+    printFigures(m);
+    std::printf(" %10lld  %-13s %s\n",
+                static_cast<long long>(QFileInfo(sheetPath).exists() ? QFileInfo(sheetPath).size()
+                                                                      : 0),
+                m.hung() ? "HUNG" : code == 0 ? "drawn" : code == 1 ? "refused" : "CRASHED",
+                font.name);
+    return code == 0 || code == 1;
+}
+
+bool selected(const char *name, const QStringList &names)
+{
+    if (names.isEmpty())
+        return true;
+    for (const QString &wanted : names) {
+        if (std::strstr(name, qPrintable(wanted)))
+            return true;
+    }
+    return false;
 }
 
 } // namespace
 
 int main(int argc, char *argv[])
 {
-    const char *outcomes[] = {"converted", "read failed", "write failed"};
-    std::printf("%8s %8s %9s %10s %10s  %-13s %s\n", "seconds", "cpu s", "peak MiB", "input",
-                "output", "outcome", "font");
-    bool allAnswered = true;
+    QString cli = QFileInfo(QFile::decodeName(argv[0])).dir().filePath(QStringLiteral("varnel-cli"));
+    QStringList names;
+    for (int i = 1; i < argc; ++i) {
+        if (std::strcmp(argv[i], "--cli") == 0 && i + 1 < argc)
+            cli = QFile::decodeName(argv[++i]);
+        else
+            names << QString::fromLocal8Bit(argv[i]);
+    }
+    QList<hostile::HostileFont> fonts;
     for (const hostile::HostileFont &font : hostile::catalogue()) {
-        if (!selected(font.name, argc, argv))
-            continue;
-        const Measurement m = measure(font);
-        const char *outcome = m.outcome == -2 ? "HUNG" : m.outcome < 0 ? "CRASHED"
-                                                                       : outcomes[m.outcome];
-        std::printf("%8.3f %8.3f %9.1f %10lld %10lld  %-13s %s\n", m.seconds, m.cpuSeconds,
-                    m.peakKiB / 1024.0,
-                    static_cast<long long>(m.inputBytes), static_cast<long long>(m.outputBytes),
-                    outcome, m.name);
+        if (selected(font.name, names))
+            fonts.append(font);
+    }
+
+    bool allAnswered = true;
+    std::printf("conversion, in memory\n%8s %8s %9s %10s %10s  %-13s %s\n", "seconds", "cpu s",
+                "peak MiB", "input", "output", "outcome", "font");
+    for (const hostile::HostileFont &font : std::as_const(fonts)) {
+        allAnswered = measureConversion(font) && allAnswered;
         std::fflush(stdout);
-        allAnswered = allAnswered && m.outcome >= 0;
+    }
+
+    QTemporaryDir dir;
+    if (!QFileInfo(cli).isExecutable() || !dir.isValid()) {
+        std::printf("\nno preview figures: %s is not there\n", qPrintable(cli));
+        return allAnswered ? 0 : 1;
+    }
+    std::printf("\nglyph sheet, %s preview FONT -o SHEET.png\n%8s %8s %9s %10s  %-13s %s\n",
+                qPrintable(cli), "seconds", "cpu s", "peak MiB", "sheet", "outcome", "font");
+    for (const hostile::HostileFont &font : std::as_const(fonts)) {
+        allAnswered = measurePreview(cli, dir, font) && allAnswered;
+        std::fflush(stdout);
     }
     return allAnswered ? 0 : 1;
 }

@@ -188,11 +188,47 @@ QList<HostileFont> budgets()
     };
 }
 
+// A glyph of a few strokes, each scaled up by code 4 until the glyph
+// reaches across the whole 16-bit plane: a vector, a move, a nearly
+// straight arc of a huge circle, an octant arc and a polyline, each in a
+// direction of its own. `seed` chooses them.
+QByteArray farGlyph(quint32 seed)
+{
+    const auto pick = [&seed](int range) {
+        seed = seed * 1103515245u + 12345u;
+        return int((seed >> 16) % quint32(range));
+    };
+    const auto step = [&pick] { return qint8(pick(255) - 127); };
+    ShapeCode code = S().multiply(255).multiply(quint8(2 + pick(200)));
+    code.vector(1 + pick(15), pick(16)).move(step(), step()).bulgeArc(step(), step(), 1);
+    code.octantArc(quint8(1 + pick(255)), qint8(pick(8) << 4 | 3))
+        .moves({{step(), step()}, {step(), step()}, {step(), step()}}).vector(1 + pick(15), pick(16));
+    return definition("far", code);
+}
+
+// Cheap to convert, but drawn whole they cost the toolkit minutes: glyphs
+// far outside their cells beside one ordinary glyph that sets the sheet's
+// scale.
+QList<HostileFont> sheets()
+{
+    QList<Entry> shapes = {{1, definition("small", S().vector(2, 0).vector(2, 4))}};
+    for (quint16 number = 2; number <= 200; ++number)
+        shapes.append({number, farGlyph(number)});
+    QList<Entry> unicodes = shapes;
+    for (quint16 number = 201; number <= 1000; ++number)
+        unicodes.append({number, farGlyph(number)});
+    return {
+        {"200 glyphs scaled far outside their cells", shapeFont(10, shapes), Converted},
+        {"unifont of 1,000 glyphs scaled far outside their cells",
+         unifont(fontInfo("far", 10), unicodes), Converted},
+    };
+}
+
 } // namespace
 
 QList<HostileFont> catalogue()
 {
-    return tables() + byteCode() + budgets();
+    return tables() + byteCode() + budgets() + sheets();
 }
 
 } // namespace hostile
