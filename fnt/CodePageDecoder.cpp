@@ -54,6 +54,21 @@ bool CodePageDecoder::decodePairs(const quint8 *, int, quint16 *)
     return false;
 }
 
+QString CodePageDecoder::decodeText(const QByteArray &bytes)
+{
+    const int length = int(bytes.size());
+    const int units = m_impl && length > 0
+                          ? MultiByteToWideChar(UINT(m_codePage), 0, bytes.constData(), length,
+                                                nullptr, 0)
+                          : 0;
+    if (units <= 0)
+        return QString::fromLatin1(bytes);
+    QString text(units, Qt::Uninitialized);
+    MultiByteToWideChar(UINT(m_codePage), 0, bytes.constData(), length,
+                        reinterpret_cast<wchar_t *>(text.data()), units);
+    return text;
+}
+
 #else
 #include <QString>
 #include <QStringDecoder>
@@ -162,5 +177,13 @@ bool CodePageDecoder::decodePairs(const quint8 *bytes, int count, quint16 *units
     for (int i = 0; i < count; ++i)
         units[i] = out[i].unicode();
     return true;
+}
+
+QString CodePageDecoder::decodeText(const QByteArray &bytes)
+{
+    if (!m_impl || !m_impl->decoder.isValid())
+        return QString::fromLatin1(bytes);
+    m_impl->decoder.restart();
+    return m_impl->decoder.decode(bytes);
 }
 #endif

@@ -4,7 +4,7 @@
 // corrected where ICU and Windows disagree.
 #pragma once
 
-#include <QtGlobal>
+#include <QString>
 
 #include <memory>
 
@@ -30,6 +30,10 @@ public:
     // unit without error; false otherwise (and on Windows), and the caller
     // decodes each pair on its own.
     bool decodePairs(const quint8 *bytes, int count, quint16 *units);
+
+    // A whole text in the code page, such as a shape's name; without a code
+    // page (or a decoder for it) each byte is read as Latin-1.
+    QString decodeText(const QByteArray &bytes);
 
 private:
     struct Impl;

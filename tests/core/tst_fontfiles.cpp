@@ -181,6 +181,19 @@ private slots:
         }
     }
 
+    // A big font's shape names are text of its code page, not Latin-1.
+    void textInItsCodePage()
+    {
+        const std::tuple<int, QByteArray, const char *> texts[] = {
+            {936, hex("D2BB B6FE 41"), "一二A"}, {950, hex("A440"), "一"},
+            {949, hex("C7D1"), "한"}, {932, hex("88EA"), "一"}, {0, hex("D2BB"), "Ò»"}};
+        for (const auto &[codePage, bytes, text] : texts) {
+            CodePageDecoder decoder;
+            decoder.setCodePage(codePage);
+            QCOMPARE(decoder.decodeText(bytes), QString::fromUtf8(text));
+        }
+    }
+
     void smallestFiles()
     {
         // No glyph: header and glyph count 0, no range count behind it.
