@@ -1,16 +1,17 @@
 // Warnings about fonts that convert: subshapes the font lacks or nests too
-// deeply, a font that draws nothing, glyphs far outside the box.
+// deeply, a font that draws nothing, glyphs far outside the box, a name the
+// FNT file cannot hold.
 #include "ConvertWarnings.h"
 
 #include "fnt/CodeText.h"
+#include "fnt/FntBytes.h"
+#include "fnt/FontBox.h"
+#include "io/FileAccess.h"
 
 namespace cli::convert {
 
 namespace {
 
-// A glyph reaching further than this many font heights beyond its own box
-// would shrink every other glyph of a sheet drawn to hold it.
-constexpr int kFarHeights = 4;
 // Warnings that list glyphs name at most this many.
 constexpr int kListedGlyphs = 5;
 
@@ -51,23 +52,35 @@ QString tooDeepWarning(const ConversionJob &job)
              glyphList(items, total));
 }
 
+// Where a listed glyph reaches: its strokes, and its advance when that is
+// what reaches far.
+QString reachText(const fnt::FntFont &font, const fnt::FntGlyph &glyph, const fnt::FntExtents &box)
+{
+    QStringList parts;
+    if (!box.empty)
+        parts << QStringLiteral("x %L1 to %L2, y %L3 to %L4")
+                     .arg(box.minX, 0, 'f', 0)
+                     .arg(box.maxX, 0, 'f', 0)
+                     .arg(box.minY, 0, 'f', 0)
+                     .arg(box.maxY, 0, 'f', 0);
+    if (fnt::reachesFar(font, {}, glyph.advance))
+        parts << QStringLiteral("advance %L1").arg(glyph.advance);
+    return parts.join(QStringLiteral(", "));
+}
+
 // The glyphs' reach, looked at once for "draws nothing" and "reaches far".
+// Far is what a glyph sheet frames in red: fnt::reachesFar, from the box the
+// file's baseline and height put the glyphs in.
 void addDrawingWarnings(QStringList &warnings, const fnt::FntFont &font, const QByteArray &image,
                         bool exact, fnt::FntExtents &extents)
 {
-    const double reach = double(kFarHeights) * qMax<qint16>(1, font.height);
     QStringList far;
     int farCount = 0;
     bool drawsSomething = false;
     for (const fnt::FntGlyph &glyph : font.glyphs) {
-        if (glyph.bounds.empty)
-            continue;
-        drawsSomething = true;
-        const double right = qMax<double>(glyph.advance, font.width);
+        drawsSomething = drawsSomething || !glyph.bounds.empty;
         const auto reachesFar = [&](const fnt::FntExtents &box) {
-            return !box.empty
-                   && (box.minX < -reach || box.maxX > right + reach || box.minY < -reach
-                       || box.maxY > font.height + reach);
+            return fnt::reachesFar(font, box, glyph.advance);
         };
         fnt::FntExtents box;
         if (exact) {
@@ -83,26 +96,40 @@ void addDrawingWarnings(QStringList &warnings, const fnt::FntFont &font, const Q
         }
         if (reachesFar(box)) {
             if (far.size() < kListedGlyphs)
-                far << QStringLiteral("%1 (x %L2 to %L3, y %L4 to %L5)")
-                           .arg(fnt::codeText(glyph.code))
-                           .arg(box.minX, 0, 'f', 0)
-                           .arg(box.maxX, 0, 'f', 0)
-                           .arg(box.minY, 0, 'f', 0)
-                           .arg(box.maxY, 0, 'f', 0);
+                far << QStringLiteral("%1 (%2)").arg(fnt::codeText(glyph.code), reachText(font, glyph, box));
             ++farCount;
         }
     }
     if (font.glyphCount > 0 && !drawsSomething)
         warnings << QStringLiteral("the font draws nothing: none of its %L1 glyphs has a stroke")
                         .arg(font.glyphCount);
-    if (farCount > 0)
-        warnings << QStringLiteral("%1 %2 more than %3 font heights outside the font's box of "
-                                   "height %4: %5")
+    if (farCount > 0) {
+        const fnt::FontBox home = fnt::fontBox(font);
+        warnings << QStringLiteral("%1 %2 more than %3 font heights outside the font's box "
+                                   "(x %L4 to %L5, y %L6 to %L7): %8")
                         .arg(farCount)
                         .arg(farCount == 1 ? QStringLiteral("glyph reaches") : QStringLiteral("glyphs reach"))
-                        .arg(kFarHeights)
-                        .arg(font.height)
+                        .arg(fnt::kFarHeights)
+                        .arg(home.left)
+                        .arg(home.right)
+                        .arg(home.bottom)
+                        .arg(home.top)
                         .arg(glyphList(far, farCount));
+    }
+}
+
+// The FNT name field holds one Latin-1 byte per character, 36 at most.
+QString nameWarning(const ConversionJob &job, const fnt::FntFont &font)
+{
+    QString wanted = job.fontName;
+    while (wanted.endsWith(u' '))
+        wanted.chop(1);
+    if (font.name() == wanted)
+        return {};
+    return QStringLiteral("the FNT name field holds at most %1 Latin-1 characters: the name "
+                          "\"%2\" is stored as \"%3\"")
+        .arg(fnt::kNameLength)
+        .arg(io::printableName(job.fontName), io::printableName(font.name()));
 }
 
 } // namespace
@@ -116,6 +143,9 @@ QStringList warningsFor(const ConversionJob &job, const fnt::FntFont &font, cons
     if (!job.tooDeepGlyphs.isEmpty())
         warnings << tooDeepWarning(job);
     addDrawingWarnings(warnings, font, image, exact, extents);
+    const QString name = nameWarning(job, font);
+    if (!name.isEmpty())
+        warnings << name;
     if (options.useCodePage && !(job.fontKind & ConversionJob::kBigfontKind))
         warnings << QStringLiteral("--code-page has no effect: this is not a big font");
     return warnings;

@@ -7,7 +7,7 @@ namespace cli::convert {
 
 // The warnings for a converted font: missing or too deeply nested subshapes,
 // a font that draws nothing, glyphs that reach far outside the font's box, a
-// forced code page that does nothing. With `exact` the reader worked out
+// name the FNT name field cannot hold, a forced code page that does nothing. With `exact` the reader worked out
 // every glyph's extents and `extents` unites them; otherwise a glyph's own
 // are worked out only where the reader's bounds cannot tell whether it
 // reaches far, or where it is listed.

@@ -5,6 +5,7 @@
 #include "fnt/FontBox.h"
 
 #include <QFontMetricsF>
+#include <QPaintEngine>
 #include <QPainter>
 #include <QPainterPath>
 #include <QtMath>
@@ -175,28 +176,39 @@ QString label(quint16 code, const QString &name)
 
 } // namespace
 
+qint64 strokeCount(const fnt::FntGlyph &glyph)
+{
+    qint64 strokes = glyph.lines.size() + glyph.arcs.size();
+    for (const fnt::FntPolyline &polyline : glyph.polylines)
+        strokes += polyline.points.size();
+    return strokes;
+}
+
 GlyphSheet::GlyphSheet(const fnt::FntFont &font, const QList<int> &glyphIndexes,
                        const QHash<quint16, QString> &names)
     : m_font(font), m_indexes(glyphIndexes), m_names(names)
 {
     // One view for all cells, so glyphs compare at a glance: every stroke,
     // the origin on the baseline and every advance of the glyphs near the
-    // font's box. A glyph far from it gets a view of its own, so that it
-    // neither shrinks the others to dots nor leaves its own cell empty.
+    // font's box. A glyph far from it gets a view of its own that shows its
+    // strokes large, so that it neither shrinks the others to dots nor
+    // leaves its own cell empty.
     m_framed.fill(false, m_indexes.size());
-    QList<fnt::FntExtents> reaches(m_indexes.size());
+    QList<fnt::FntExtents> strokes(m_indexes.size());
     fnt::FntExtents frame;
     frame.add(0.0, font.baseline);
     bool anyNear = false;
     for (int cell = 0; cell < m_indexes.size(); ++cell) {
         const fnt::FntGlyph &glyph = font.glyphs.at(m_indexes.at(cell));
-        fnt::FntExtents &reach = reaches[cell];
-        reach = glyph.extents();
-        m_framed[cell] = fnt::reachesFar(font, reach, glyph.advance);
-        reach.add(0.0, font.baseline);
-        reach.add(glyph.advance, font.baseline);
+        fnt::FntExtents &drawn = strokes[cell];
+        drawn = glyph.extents();
+        m_framed[cell] = fnt::reachesFar(font, drawn, glyph.advance);
+        if (!m_framed.at(cell) || drawn.empty) {
+            drawn.add(0.0, font.baseline);
+            drawn.add(glyph.advance, font.baseline);
+        }
         if (!m_framed.at(cell)) {
-            frame.unite(reach);
+            frame.unite(drawn);
             anyNear = true;
         }
     }
@@ -215,7 +227,7 @@ GlyphSheet::GlyphSheet(const fnt::FntFont &font, const QList<int> &glyphIndexes,
         if (!m_framed.at(cell))
             continue;
         // Centred in the box, at the largest scale that fits it whole.
-        const QRectF own = padded(reaches.at(cell));
+        const QRectF own = padded(strokes.at(cell));
         const double scale = std::min(m_boxSize.width() / own.width(),
                                       m_boxSize.height() / own.height());
         m_framedViews.insert(cell, {own.left() - (m_boxSize.width() / scale - own.width()) / 2,
@@ -262,10 +274,16 @@ QPointF GlyphSheet::toSheet(const QRectF &box, const View &view, double x, doubl
 
 void GlyphSheet::paint(QPainter &painter) const
 {
-    painter.fillRect(QRectF(QPointF(0, 0), QSizeF(m_size)), kPage);
     QFont font = painter.font();
+    // A picture is drawn with the fonts here; an SVG file names its fonts
+    // for wherever it is opened: families most systems have, then the
+    // generic one.
+    if (painter.paintEngine() && painter.paintEngine()->type() == QPaintEngine::SVG)
+        font.setFamily(QStringLiteral("DejaVu Sans, WenQuanYi Micro Hei, Noto Sans CJK SC, "
+                                      "Microsoft YaHei, Arial, sans-serif"));
     font.setPixelSize(kTitlePixels);
     painter.setFont(font);
+    painter.fillRect(QRectF(QPointF(0, 0), QSizeF(m_size)), kPage);
     painter.setPen(kInk);
     painter.drawText(QRectF(kMargin, kMargin, m_size.width() - 2 * kMargin, kTitleHeight),
                      Qt::AlignLeft | Qt::AlignTop, m_title);

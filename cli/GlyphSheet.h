@@ -18,6 +18,18 @@ class QPainter;
 
 namespace cli {
 
+// Bounds that keep a sheet within a couple of seconds and some 200 MB
+// whatever the font: a bigger picture, more glyphs or more strokes than
+// these are refused with advice to draw a part (--codes).
+constexpr qint64 kMaxPngPixels = qint64(32) * 1000 * 1000;
+constexpr int kMaxGlyphsPerSheet = 2048;
+// A stroke (line, polyline point or arc) costs some 10 microseconds to draw
+// and 150 bytes of SVG.
+constexpr qint64 kMaxStrokesPerSheet = 100000;
+
+// What kMaxStrokesPerSheet counts of a glyph: lines, polyline points, arcs.
+qint64 strokeCount(const fnt::FntGlyph &glyph);
+
 class GlyphSheet
 {
 public:

@@ -4,10 +4,12 @@
 #include "Commands.h"
 #include "GlyphSheet.h"
 
+#include "fnt/CodePageDecoder.h"
 #include "fnt/FntReader.h"
 #include "io/FileAccess.h"
 #include "io/SafeWrite.h"
 #include "io/TemporaryFiles.h"
+#include "job/CodePage.h"
 #include "job/ConversionJob.h"
 
 #include <QBuffer>
@@ -25,14 +27,6 @@ namespace cli {
 
 namespace {
 
-// Bounds that keep a sheet within a couple of seconds and some 200 MB
-// whatever the font: a bigger picture, more glyphs or more strokes than
-// these are refused with advice to draw a part (--codes).
-constexpr qint64 kMaxPngPixels = qint64(32) * 1000 * 1000;
-constexpr int kMaxGlyphsPerSheet = 2048;
-// A stroke (line, polyline point or arc) costs some 10 microseconds to draw
-// and 150 bytes of SVG.
-constexpr qint64 kMaxStrokesPerSheet = 100000;
 // Real fonts, even big fonts with every code, stay far below this.
 constexpr qint64 kMaxInputBytes = qint64(16) * 1024 * 1024;
 // Shape names are short words; anything longer is not meant as a label.
@@ -55,6 +49,11 @@ QString shownPath(const QString &path)
 // gets in the FNT file; shapes without a name are left out.
 QHash<quint16, QString> shapeNames(ConversionJob &job)
 {
+    // A big font's names are written in the code page of its codes, the one
+    // conversion detected or was given.
+    CodePageDecoder decoder;
+    if (job.fontKind & ConversionJob::kBigfontKind)
+        decoder.setCodePage(codePageInfo(CodePage(job.codePageKind)).windowsCodePage);
     QHash<quint16, QString> names;
     for (auto it = job.shapeMap.cbegin(); it != job.shapeMap.cend(); ++it) {
         if (it.key() == 0)
@@ -65,7 +64,7 @@ QHash<quint16, QString> shapeNames(ConversionJob &job)
             continue;
         const quint16 code = job.fontKind & ConversionJob::kBigfontKind ? job.mapCharCode(it.key())
                                                                           : it.key();
-        names.insert(code, io::printableName(QString::fromLatin1(tail.left(end))));
+        names.insert(code, io::printableName(decoder.decodeText(tail.left(end))));
     }
     return names;
 }
@@ -196,9 +195,7 @@ bool drawFont(const QString &fontPath, const QString &sheetPath, const QList<Cod
         if (!codes.isEmpty() && !rangesContain(codes, glyph.code))
             continue;
         indexes.append(i);
-        strokes += glyph.lines.size() + glyph.arcs.size();
-        for (const fnt::FntPolyline &polyline : glyph.polylines)
-            strokes += polyline.points.size();
+        strokes += strokeCount(glyph);
     }
     if (indexes.isEmpty() && !codes.isEmpty()) {
         QStringList asked;
@@ -229,8 +226,13 @@ bool drawFont(const QString &fontPath, const QString &sheetPath, const QList<Cod
                              : writeSvg(sheet, sheetPath, fontPath, reader.font().name(), error);
     if (!written)
         return refused(error);
-    QTextStream(stdout) << "Drew " << indexes.size() << (indexes.size() == 1 ? " glyph" : " glyphs")
-                        << " into " << shownPath(sheetPath) << "\n";
+    QTextStream out(stdout);
+    out << "Drew " << indexes.size() << (indexes.size() == 1 ? " glyph" : " glyphs") << " into "
+        << shownPath(sheetPath);
+    // The glyphs conversion warns about, by the same rule.
+    if (sheet.framedCount() > 0)
+        out << ", " << sheet.framedCount() << " far outside the font's box (framed red)";
+    out << "\n";
     return true;
 }
 
@@ -251,7 +253,8 @@ int runPreview(int argc, char *argv[])
         "advance (orange), and its lines, polylines and arcs as stored. An SHX font is "
         "converted in memory first, so the sheet shows what its FNT file will hold. Without "
         "-o the sheet of each font is FONT.png in the current folder. A glyph far outside the "
-        "font's box is drawn clipped and marked in red."));
+        "font's box (the glyphs conversion warns about) is framed in red and drawn to fit its "
+        "cell."));
     parser.addHelpOption();
     const QCommandLineOption output({QStringLiteral("o"), QStringLiteral("output")},
                                     QStringLiteral("The picture to write for a single font: "

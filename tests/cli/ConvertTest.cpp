@@ -450,7 +450,7 @@ void ConvertTest::warningsWhereAPersonShouldLook()
     QCOMPARE(lines[1], "varnel-cli: odd.shx: warning: 1 glyph stops where subshapes nest more than "
                        "four levels deep: 0x0044");
     QVERIFY2(lines[2].startsWith("varnel-cli: odd.shx: warning: 1 glyph reaches more than 4 font heights "
-                                 "outside the font's box of height 128: 0x0043 (x 14,400 to 14,416"),
+                                 "outside the font's box (x 0 to 128, y 63 to 191): 0x0043 (x 14,400 to 14,416"),
              qPrintable(lines[2]));
     QVERIFY2(lines[3].startsWith("varnel-cli: blank.shx: warning: the font draws nothing"), qPrintable(lines[3]));
 

@@ -68,6 +68,7 @@ private slots:
     void previewReversedRangeIsAUsageError();
     void previewDrawsWhereTheStrokesAre();
     void previewFarGlyphKeepsCellsReadable();
+    void previewFramesTheGlyphsConversionWarnsAbout();
     void previewRefusesASheetTooLarge();
     void helpManualAndCompletionListEveryOption();
 
@@ -369,6 +370,32 @@ void InspectTest::previewFarGlyphKeepsCellsReadable()
     const auto isRed = [](QRgb p) { return qRed(p) > 180 && qGreen(p) < 90 && qBlue(p) < 90; };
     QCOMPARE(pixels(sheet("near.png"), isRed).second, 0);
     QVERIFY(pixels(sheet("far.png"), isRed).second > 10);
+#endif
+}
+
+// The box is where the file puts it: glyph A reaches 2,032 units below the
+// baseline, which is raised to 2,032 for it, and B stands on that baseline.
+// D's whole circle reaches far left, but not the part of it drawn.
+void InspectTest::previewFramesTheGlyphsConversionWarnsAbout()
+{
+#ifndef VARNEL_HAVE_PREVIEW
+    QSKIP("varnel-cli is built without preview");
+#else
+    const ShapeCode deep = ShapeCode().penUp().move(0, -127).penDown().vector(8, 0);
+    const ShapeCode high = ShapeCode().penUp().move(0, 127).penDown().vector(8, 0);
+    QVERIFY(write("raised.shx",
+                  shapeFont(8, {{65, definition("A", deep)},
+                                {66, definition("B", ShapeCode().vector(8, 4))},
+                                {67, definition("C", high)},
+                                {68, definition("D", ShapeCode().octantArc(30, 0x01))}})));
+    const Run converted = run({"raised.shx", "raised.fnt"});
+    QVERIFY2(converted.err.contains("warning: 2 glyphs reach more than 4 font heights outside "
+                                    "the font's box (x 0 to 128, y 2,032 to 2,160): 0x0041 (")
+                 && converted.err.contains(", 0x0043 ("),
+             qPrintable(converted.err));
+    const Run drawn = run({"preview", "raised.fnt"});
+    QCOMPARE(drawn.out, QStringLiteral("Drew 4 glyphs into raised.png, 2 far outside the font's "
+                                       "box (framed red)\n"));
 #endif
 }
 
