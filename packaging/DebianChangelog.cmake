@@ -1,0 +1,86 @@
+# Writes CHANGELOG.md in the Debian changelog format, one entry a release:
+#   cmake -DIN=CHANGELOG.md -DOUT=changelog -DMAINTAINER="Name <address>"
+#         -DPACKAGE=varnel -P DebianChangelog.cmake
+# A release is a heading "## VERSION — YYYY-MM-DD HH:MM UTC"; its paragraphs
+# and "- " items become the entry's items, wrapped to 78 columns, Markdown's
+# code quotes dropped.
+
+file(READ ${IN} text)
+# Semicolons and square brackets would upset CMake's lists.
+string(REPLACE ";" "<semicolon>" text "${text}")
+string(REPLACE "[" "<open>" text "${text}")
+string(REPLACE "]" "<close>" text "${text}")
+string(REPLACE "`" "" text "${text}")
+string(REPLACE "\n" ";" lines "${text}")
+
+set(out "")
+set(item "")
+set(version "")
+set(date "")
+
+# Appends the item gathered so far to `out`, wrapped.
+macro(flush_item)
+    if(NOT item STREQUAL "")
+        string(REGEX REPLACE " +" ";" words "${item}")
+        set(row "  *")
+        foreach(word IN LISTS words)
+            string(REGEX REPLACE "<semicolon>|<open>|<close>" "." measured "${row} ${word}")
+            string(LENGTH "${measured}" length)
+            if(length GREATER 78 AND NOT row STREQUAL "  *" AND NOT row STREQUAL "   ")
+                string(APPEND out "${row}\n")
+                set(row "   ")
+            endif()
+            string(APPEND row " ${word}")
+        endforeach()
+        string(APPEND out "${row}\n")
+        set(item "")
+    endif()
+endmacro()
+
+# Ends the release being read with its signature line.
+macro(flush_release)
+    flush_item()
+    if(NOT version STREQUAL "")
+        execute_process(COMMAND date -u -R -d "${date} UTC"
+                        OUTPUT_VARIABLE stamp OUTPUT_STRIP_TRAILING_WHITESPACE RESULT_VARIABLE failed)
+        if(failed)
+            message(FATAL_ERROR "${IN}: cannot read the date '${date}' of ${version}")
+        endif()
+        string(APPEND out "\n -- ${MAINTAINER}  ${stamp}\n\n")
+    endif()
+endmacro()
+
+foreach(line IN LISTS lines)
+    if(line MATCHES "^## ([0-9][0-9.]*)[^0-9]+([0-9][0-9][0-9][0-9]-[0-9][0-9]-[0-9][0-9] [0-9][0-9]:[0-9][0-9]) UTC")
+        flush_release()
+        set(version ${CMAKE_MATCH_1})
+        set(date ${CMAKE_MATCH_2})
+        string(APPEND out "${PACKAGE} (${version}) unstable; urgency=medium\n\n")
+    elseif(version STREQUAL "")
+        # The title and introduction before the first release.
+    elseif(line MATCHES "^- (.*)")
+        set(first "${CMAKE_MATCH_1}")
+        flush_item()
+        set(item "${first}")
+    elseif(line MATCHES "^[ \t]*$")
+        flush_item()
+    elseif(line MATCHES "^#")
+        message(FATAL_ERROR "${IN}: '${line}' is not a release heading '## VERSION — YYYY-MM-DD HH:MM UTC'")
+    else()
+        string(STRIP "${line}" line)
+        if(item STREQUAL "")
+            set(item "${line}")
+        else()
+            string(APPEND item " ${line}")
+        endif()
+    endif()
+endforeach()
+flush_release()
+if(out STREQUAL "")
+    message(FATAL_ERROR "${IN}: no release heading '## VERSION — YYYY-MM-DD HH:MM UTC'")
+endif()
+string(REPLACE "<semicolon>" ";" out "${out}")
+string(REPLACE "<open>" "[" out "${out}")
+string(REPLACE "<close>" "]" out "${out}")
+string(REGEX REPLACE "\n\n$" "\n" out "${out}")
+file(WRITE ${OUT} "${out}")
