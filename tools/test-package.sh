@@ -60,19 +60,14 @@ desktop-file-validate /usr/share/applications/varnel.desktop || fail "the deskto
 # that the installed program finds: in the folder it starts in, else in
 # Settings/4-Expert/ of its own folder.
 cat >"$tmp/dialog.sh" <<'EOF'
-#!/bin/bash
-# In Xvfb: starts varnel in folder $1 and waits for a window titled $2.
-cd "$1"
+# In Xvfb: starts varnel in folder $1, waits up to 30 s for a window titled $2.
+cd "$1" || exit 1
 varnel >/dev/null 2>&1 &
-pid=$!
-found=1
-for _ in $(seq 60); do
-    if xwininfo -root -tree 2>/dev/null | grep -qF "\"$2\""; then found=0; break; fi
-    sleep 0.5
-done
-kill "$pid" 2>/dev/null || true
-wait "$pid" 2>/dev/null || true
-exit $found
+timeout 30 bash -c 'until xwininfo -root -tree 2>/dev/null | grep -qF "\"$0\""; do sleep 0.5; done' "$2"
+seen=$?
+kill $! 2>/dev/null
+wait
+exit $seen
 EOF
 german='<Settings>\n  <Setting name="language" value="de_DE"/>\n</Settings>\n'
 printf "$german" >"$work/Settings.vcui"
