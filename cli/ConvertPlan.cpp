@@ -177,8 +177,7 @@ bool hasSuffixOf(const QString &path, const QStringList &suffixes)
 
 std::vector<Task> planTasks(const QStringList &paths, const QString &destination, bool recursive)
 {
-    InputScan scan;
-    scan.recursive = recursive;
+    const InputScan scan{kInputSuffixes, recursive};
     std::vector<Task> tasks;
     for (const Input &input : collectInputs(paths, scan)) {
         Task task;

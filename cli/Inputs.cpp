@@ -27,8 +27,12 @@ const QString kNoSuchFile = QStringLiteral("no such file or directory");
 
 QString noFilesReason(const InputScan &scan)
 {
-    return scan.recursive ? QStringLiteral("no %1 files in this folder or below").arg(scan.suffix.toUpper())
-                          : QStringLiteral("no %1 files in this folder").arg(scan.suffix.toUpper());
+    QStringList names;
+    for (const QString &suffix : scan.suffixes)
+        names << suffix.toUpper();
+    const QString kinds = names.join(QStringLiteral(" or "));
+    return scan.recursive ? QStringLiteral("no %1 files in this folder or below").arg(kinds)
+                          : QStringLiteral("no %1 files in this folder").arg(kinds);
 }
 
 Input failedInput(const QString &path, const QString &relative, const QString &reason)
@@ -62,10 +66,12 @@ QString joined(const QString &folder, const QString &name)
     return folder.endsWith(QLatin1Char('/')) ? folder + name : folder + QLatin1Char('/') + name;
 }
 
-bool hasSuffix(const QString &name, const QString &suffix)
+bool hasSuffix(const QString &name, const QStringList &suffixes)
 {
-    return name.endsWith(QLatin1Char('.') + suffix, Qt::CaseInsensitive)
-           && name.size() > suffix.size() + 1;
+    return std::any_of(suffixes.cbegin(), suffixes.cend(), [&name](const QString &suffix) {
+        return name.endsWith(QLatin1Char('.') + suffix, Qt::CaseInsensitive)
+               && name.size() > suffix.size() + 1;
+    });
 }
 
 using FileKey = std::pair<quint64, quint64>; // device, inode
@@ -96,7 +102,7 @@ public:
         if (found.isEmpty()) {
             QList<Input> below;
             if (!m_scan.recursive) {
-                const InputScan deeper{m_scan.suffix, true};
+                const InputScan deeper{m_scan.suffixes, true};
                 Scanner(deeper, below).argument(path);
             }
             m_inputs.append(folderWithoutFonts(path, m_scan, below));
@@ -164,7 +170,7 @@ private:
                 }
                 continue;
             }
-            if (!hasSuffix(decoded, m_scan.suffix))
+            if (!hasSuffix(decoded, m_scan.suffixes))
                 continue;
             if (QFile::encodeName(decoded) != entryName) {
                 Input input{fullPath, entryRelative, io::printableBytes(entryPath),
@@ -227,7 +233,10 @@ QList<Input> collectInputs(const QStringList &arguments, const InputScan &scan)
         // relativeFilePath() hands a relative name back unchanged: compare
         // absolute paths, or -r would mirror the folder argument itself.
         const QDir root(info.absoluteFilePath());
-        QDirIterator it(path, {QStringLiteral("*.") + scan.suffix}, QDir::Files | QDir::System,
+        QStringList patterns;
+        for (const QString &suffix : scan.suffixes)
+            patterns << QStringLiteral("*.") + suffix;
+        QDirIterator it(path, patterns, QDir::Files | QDir::System,
                         scan.recursive ? QDirIterator::Subdirectories : QDirIterator::NoIteratorFlags);
         while (it.hasNext()) {
             const QString file = it.next();
@@ -236,7 +245,7 @@ QList<Input> collectInputs(const QStringList &arguments, const InputScan &scan)
         if (found.isEmpty()) {
             inputs.append(folderWithoutFonts(path, scan,
                                              scan.recursive ? QList<Input>()
-                                                            : collectInputs({path}, {scan.suffix, true})));
+                                                            : collectInputs({path}, {scan.suffixes, true})));
             continue;
         }
         std::sort(found.begin(), found.end(),

@@ -1,5 +1,5 @@
 // Turning command-line arguments into the files a command reads: files named
-// directly, and the files of a suffix found in folders (below them with -r).
+// directly, and the files of some suffixes found in folders (below them with -r).
 #pragma once
 
 #include <QList>
@@ -26,7 +26,7 @@ struct Input
 
 struct InputScan
 {
-    QString suffix = QStringLiteral("shx"); // files looked at in folders, any case
+    QStringList suffixes{QStringLiteral("shx")}; // files looked at in folders, any case
     bool recursive = false;                 // folders below folders too
 };
 

@@ -19,7 +19,6 @@
 #include <QJsonObject>
 #include <QTextStream>
 
-#include <algorithm>
 #include <cmath>
 
 namespace cli {
@@ -349,37 +348,6 @@ QJsonObject toJson(const Report &report)
 
 // ---- inputs ----------------------------------------------------------------
 
-// A folder stands for the SHX and the FNT files in it (and below it with
-// -r), in path order; a file is taken as it is named. Only a folder with
-// fonts of neither kind is a failure.
-QList<Input> expandInputs(const QStringList &arguments, bool recursive)
-{
-    QList<Input> inputs;
-    for (const QString &argument : arguments) {
-        const InputScan shx{QStringLiteral("shx"), recursive};
-        const QList<Input> shxFound = collectInputs({argument}, shx);
-        if (!QFileInfo(argument).isDir()) {
-            inputs.append(shxFound);
-            continue;
-        }
-        QList<Input> found;
-        const QList<Input> fntFound = collectInputs({argument}, {QStringLiteral("fnt"), recursive});
-        for (const QList<Input> &scan : {shxFound, fntFound}) {
-            for (const Input &input : scan) {
-                // The folder's own "no such files" note, unless it has neither.
-                if (!(input.failed() && input.path == argument))
-                    found.append(input);
-            }
-        }
-        if (found.isEmpty())
-            found = shxFound;
-        std::sort(found.begin(), found.end(),
-                  [](const Input &a, const Input &b) { return a.path < b.path; });
-        inputs.append(found);
-    }
-    return inputs;
-}
-
 } // namespace
 
 int runInspect(int argc, char *argv[])
@@ -422,7 +390,10 @@ int runInspect(int argc, char *argv[])
     QTextStream err(stderr);
     bool allValid = true;
     QJsonArray files;
-    for (const Input &input : expandInputs(arguments, parser.isSet(recursive))) {
+    // A folder stands for the SHX and the FNT files in it (and below it
+    // with -r), in path order; a file is taken as it is named.
+    const InputScan fonts{{QStringLiteral("shx"), QStringLiteral("fnt")}, parser.isSet(recursive)};
+    for (const Input &input : collectInputs(arguments, fonts)) {
         Report report;
         report.path = input.nameIsText ? input.path : input.printable;
         report.pathEscaped = !input.nameIsText;

@@ -266,6 +266,11 @@ void InspectTest::inspectTakesFolders()
     QCOMPARE(deep.exitCode, 0);
     QCOMPARE(deep.out.count("kind:"), 2);
     QVERIFY2(!deep.out.contains("notes.txt") && deep.err.isEmpty(), qPrintable(deep.err));
+    // Fonts only in the folders below: -r is what is missing.
+    const Run above = run({"inspect", "fonts/.."});
+    QCOMPARE(above.exitCode, 1);
+    QVERIFY2(above.err.contains("no SHX or FNT files in this folder, only in the folders below it: add -r"),
+             qPrintable(above.err));
 }
 
 void InspectTest::previewWritesFontPngHereAndNothingElse()
