@@ -15,6 +15,8 @@
 
 #ifdef Q_OS_WIN
 #include <io.h>
+#include <windows.h>
+#include <shellapi.h>
 #else
 #include <unistd.h>
 #endif
@@ -250,10 +252,14 @@ int runPreviewModule(const char *program, int argc, char *argv[])
 int runCommand(const QString &command, int argc, char *argv[])
 {
     cli::g_command = command;
-    // The help's usage line names the program, not the path it was started by.
-    static char name[] = "varnel-cli";
     std::vector<char *> named(argv, argv + argc + 1);
+#ifndef Q_OS_WIN
+    // The help's usage line names the program, not the path it was started
+    // by. (Windows' toolkit would take a changed argv for its arguments
+    // instead of the exact wide command line.)
+    static char name[] = "varnel-cli";
     named[0] = name;
+#endif
     if (command == QLatin1String("inspect"))
         return cli::runInspect(argc, named.data());
 #ifdef VARNEL_HAVE_PREVIEW
@@ -270,7 +276,17 @@ int runCommand(const QString &command, int argc, char *argv[])
 int dispatch(int argc, char *argv[])
 {
     QStringList arguments;
-    for (int i = 0; i < argc; ++i)
+#ifdef Q_OS_WIN
+    // argv holds the names in the ANSI code page, where letters outside it
+    // become '?'; the toolkit reads the wide command line, and so does this.
+    int count = 0;
+    if (LPWSTR *wide = CommandLineToArgvW(GetCommandLineW(), &count)) {
+        for (int i = 0; i < count && count == argc; ++i)
+            arguments << QString::fromWCharArray(wide[i]);
+        LocalFree(wide);
+    }
+#endif
+    for (int i = int(arguments.size()); i < argc; ++i)
         arguments << QFile::decodeName(argv[i]);
     const int word = firstWord(arguments);
     const QString first = word > 0 ? arguments.at(word) : QString();
