@@ -32,6 +32,11 @@ int usageError(const QString &message);
 // The parser's complaint as a usage error; an unknown option comes with the
 // nearest of `options` ("did you mean '--verbose'?").
 int parseError(const QCommandLineParser &parser, const QList<QCommandLineOption> &options);
+// A first word that is neither a command nor an existing file or folder
+// (and has no dot or separator) is refused as a usage error naming the
+// nearest command; the conversion calls this once its options are read.
+// Success when there was none.
+int refuseUnknownFirstWord();
 // -h and --help show the command's options, --help-all the toolkit's too;
 // either ends the program.
 void showHelpIfAsked(QCommandLineParser &parser);

@@ -231,6 +231,9 @@ bool readRequest(const QStringList &arguments, Request &request, int &status)
         QTextStream(stdout) << "varnel-cli " << QCoreApplication::applicationVersion() << "\n";
         return false;
     }
+    status = refuseUnknownFirstWord();
+    if (status != Success)
+        return false;
     status = UsageError;
     return readOptions(line, request) && readPaths(line, request);
 }

@@ -28,6 +28,11 @@ namespace {
 // The command being run ("inspect"), empty for a conversion: usage errors
 // point to its help.
 QString g_command;
+// A first word that is neither a command nor a file or folder.
+QString g_unknownWord;
+// The commands, as the first word that is not an option.
+const QStringList kCommands{QStringLiteral("inspect"), QStringLiteral("preview"),
+                            QStringLiteral("help")};
 
 QStringList aliasesOf(int index)
 {
@@ -114,8 +119,9 @@ QString nearestWord(const QString &word, const QStringList &candidates)
         return d[a.size()][b.size()];
     };
     QString best;
-    // Close enough to be a slip of the fingers, not another word.
-    int bestDistance = qMin(2, int(word.size() - 1) / 2 + 1);
+    // Close enough to be a slip of the fingers, not another word: "-x" is
+    // one edit from "-h" too, but nobody meant that.
+    int bestDistance = word.size() <= 2 ? 0 : word.size() <= 5 ? 1 : 2;
     for (const QString &candidate : candidates) {
         const int d = distance(word.toLower(), candidate);
         if (d < bestDistance || (d <= bestDistance && best.isEmpty())) {
@@ -153,6 +159,19 @@ int parseError(const QCommandLineParser &parser, const QList<QCommandLineOption>
                                 .arg(io::printableName(given), nearest));
 }
 
+int refuseUnknownFirstWord()
+{
+    if (g_unknownWord.isEmpty())
+        return Success;
+    const QString nearest = nearestWord(g_unknownWord, kCommands);
+    return usageError(nearest.isEmpty()
+                          ? QStringLiteral("'%1' is neither a command nor a file or folder here; "
+                                           "the commands are inspect, preview and help")
+                                .arg(io::printableName(g_unknownWord))
+                          : QStringLiteral("unknown command '%1'; did you mean '%2'?")
+                                .arg(io::printableName(g_unknownWord), nearest));
+}
+
 void showHelpIfAsked(QCommandLineParser &parser)
 {
     // process() shows the help with the toolkit's options and ends.
@@ -175,9 +194,7 @@ bool stderrIsTerminal()
 
 namespace {
 
-// The commands, as the first word that is not an option.
-const QStringList kCommands{QStringLiteral("inspect"), QStringLiteral("preview"),
-                            QStringLiteral("help")};
+using cli::kCommands;
 // The options of any command that take a value: the word after one is its
 // value, not the command.
 const QStringList kValueOptions{QStringLiteral("-o"),         QStringLiteral("--output"),
@@ -314,14 +331,10 @@ int dispatch(int argc, char *argv[])
     if (first.isEmpty() || named.exists() || named.isSymLink() || first.contains(QLatin1Char('.'))
         || first.contains(QLatin1Char('/')) || first.contains(QDir::separator()))
         return runCommand(QString(), argc, argv);
-    const QString nearest = cli::nearestWord(first, kCommands);
-    return cli::usageError(
-        nearest.isEmpty()
-            ? QStringLiteral("'%1' is neither a command nor a file or folder here; the commands "
-                             "are inspect, preview and help")
-                  .arg(io::printableName(first))
-            : QStringLiteral("unknown command '%1'; did you mean '%2'?")
-                  .arg(io::printableName(first), nearest));
+    // Refused once the options before it are read, so that a mistyped one
+    // ("--cod-page gbk") is named rather than its value.
+    cli::g_unknownWord = first;
+    return runCommand(QString(), argc, argv);
 }
 
 } // namespace

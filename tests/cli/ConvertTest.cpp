@@ -108,6 +108,7 @@ void ConvertTest::usageErrorsWriteNothing_data()
     QTest::newRow("neither command nor file") << "fonts" << "'fonts' is neither a command nor a file";
     QTest::newRow("help on no command") << "help inspekt" << "no help on 'inspekt'; did you mean 'inspect'?";
     QTest::newRow("mistyped option") << "--verbos good.shx" << "unknown option '--verbos'; did you mean '--verbose'?";
+    QTest::newRow("mistyped option before a value") << "--cod-page gbk good.shx" << "did you mean '--code-page'?";
     QTest::newRow("command after options") << "--json inspekt good.shx" << "did you mean 'inspect'?";
     QTest::newRow("output among inputs") << "good.shx good.shx out.fnt" << "out.fnt names an output among several inputs";
     QTest::newRow("outputs among inputs") << "good.shx x.fnt y.fnt" << "x.fnt names an output among several inputs";
