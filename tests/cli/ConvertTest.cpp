@@ -459,6 +459,14 @@ void ConvertTest::warningsWhereAPersonShouldLook()
     const QJsonArray warnings = QJsonDocument::fromJson(json.out.toUtf8())["files"][0]["warnings"].toArray();
     QCOMPARE(warnings.size(), 3);
     QCOMPARE(run({"-q", "odd.shx", "fine.shx"}).err, QString());
+
+    // The FNT name field holds Latin-1 only; Café fits, 字体 does not.
+    QVERIFY(write(QStringLiteral("Café.shx"), lineFont()));
+    QVERIFY(write(QStringLiteral("字体.shx"), lineFont()));
+    const Run named = run({QStringLiteral("Café.shx"), QStringLiteral("字体.shx")});
+    QCOMPARE(named.err, QStringLiteral("varnel-cli: 字体.shx: warning: the FNT name field holds at "
+                                       "most 36 Latin-1 characters: the name \"字体\" is stored as "
+                                       "\"??\"\n"));
 }
 
 void ConvertTest::codePageNames()
