@@ -27,6 +27,8 @@ namespace cli {
 
 namespace {
 
+// PNG quality 80 is zlib level 1 to the toolkit.
+constexpr int kPngQuality = 80;
 // Real fonts, even big fonts with every code, stay far below this.
 constexpr qint64 kMaxInputBytes = qint64(16) * 1024 * 1024;
 // Shape names are short words; anything longer is not meant as a label.
@@ -129,7 +131,9 @@ bool writePng(const GlyphSheet &sheet, const QString &path, const QString &fontP
     painter.end();
     QBuffer buffer;
     buffer.open(QIODevice::WriteOnly);
-    if (!image.save(&buffer, "PNG")) {
+    // The fastest compression: sheets are flat colours, and at the default
+    // level encoding took most of the time of a large sheet.
+    if (!image.save(&buffer, "PNG", kPngQuality)) {
         error = QStringLiteral("cannot write %1: the picture could not be encoded as PNG")
                     .arg(shownPath(path));
         return false;
