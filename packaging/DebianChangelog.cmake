@@ -3,7 +3,7 @@
 #         -DPACKAGE=varnel -P DebianChangelog.cmake
 # A release is a heading "## VERSION — YYYY-MM-DD HH:MM UTC"; its paragraphs
 # and "- " items become the entry's items, wrapped to 78 columns, Markdown's
-# code quotes dropped.
+# code quotes and bold marks dropped.
 
 file(READ ${IN} text)
 # Semicolons and square brackets would upset CMake's lists.
@@ -11,6 +11,7 @@ string(REPLACE ";" "<semicolon>" text "${text}")
 string(REPLACE "[" "<open>" text "${text}")
 string(REPLACE "]" "<close>" text "${text}")
 string(REPLACE "`" "" text "${text}")
+string(REPLACE "**" "" text "${text}")
 string(REPLACE "\n" ";" lines "${text}")
 
 set(out "")
@@ -63,6 +64,12 @@ foreach(line IN LISTS lines)
         flush_item()
         set(item "${first}")
     elseif(line MATCHES "^[ \t]*$")
+        flush_item()
+    elseif(line MATCHES "^###+ +(.*)")
+        # A group within a release becomes an item of its own.
+        set(first "${CMAKE_MATCH_1}:")
+        flush_item()
+        set(item "${first}")
         flush_item()
     elseif(line MATCHES "^#")
         message(FATAL_ERROR "${IN}: '${line}' is not a release heading '## VERSION — YYYY-MM-DD HH:MM UTC'")
