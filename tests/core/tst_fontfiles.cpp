@@ -258,6 +258,9 @@ private slots:
             // Centre -12.8, radius 12.8, 0..180: the leftmost -25.6 gives the shift 25.
             {"an arc is shifted too", 10, S().octantArc(1, 0x04),
              "0019 0000 0000 0001 000000000000 000C 003F 000C 00000000 43340000"},
+            // above 64, halved: a unit is a unit, and one left of 0 is a shift of one.
+            {"one unit left of 0: shifted by one", 64, S().divide(2).move(-1, 0),
+             "0001 0001 0000 0000 000000000000 0001 003F 0000 003F"},
             // above 1: -2 units are exactly -256, the mark of an empty glyph.
             {"leftmost at -256 is not shifted", 1, S().move(-2, 0),
              "0100 0001 0000 0000 000000000000 0000 003F FF00 003F"}};

@@ -210,6 +210,9 @@ private slots:
         row("big font index cut", big + u16s({2, 0, 0x8140, 0, 0, 0, 0x8141}),
             "the big font index runs past the end of the file (entry 1 at byte 38, file has "
             "40 bytes)", 38);
+        row("big font index cut inside an offset", big + u16s({1, 0, 0x8140, 0}) + "\x01\x02\x03",
+            "the big font index runs past the end of the file (entry 0 at byte 30, file has "
+            "37 bytes)", 30);
         row("big font name without its zero byte", big + u16s({0, 0}) + "Varnel",
             "the font name, without its zero byte, runs past the end of the file (name at "
             "byte 30, file has 36 bytes)", 30);
