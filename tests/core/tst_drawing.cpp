@@ -304,20 +304,6 @@ private slots:
             "A -2.828427,-1.414214 4 45..135");
     }
 
-    // A conversion names each glyph cut short, by its cause, once.
-    void stoppedGlyphsAreNamed()
-    {
-        QList<Entry> entries{{1, definition("", S().vector(1, 0).subshape(9))}};
-        for (quint8 k = 2; k <= 5; ++k) // 2 nests five levels deep, 3 only four
-            entries << Entry{k, definition("", S().vector(1, 0).subshape(quint8(k + 1)))};
-        entries << Entry{6, definition("", S().vector(1, 4))};
-        ConversionJob job;
-        QCOMPARE(job.convertBytes(shapeFont(8, entries), QStringLiteral("t")),
-                 ConversionOutcome::Converted);
-        QCOMPARE(job.missingSubshapes, (QMap<quint16, QList<quint16>>{{1, {9}}}));
-        QCOMPARE(job.tooDeepGlyphs, QList<quint16>{2});
-    }
-
     // The shape is the last bytes of the file, cut where the row says: it
     // ends there as if its end byte had been read.
     void truncatedCode() { checkGeometry(); }

@@ -54,8 +54,8 @@ public:
 
 private slots:
     void init();
-    void codesReadInEveryNotation();
-    void codeRangesAndTheirMistakes();
+    void codesAndRanges_data();
+    void codesAndRanges();
     void textPrintsApart_data();
     void textPrintsApart();
     void inspectTellsEachShxKind_data();
@@ -86,46 +86,41 @@ void InspectTest::init()
     QVERIFY(reset());
 }
 
-void InspectTest::codesReadInEveryNotation()
+void InspectTest::codesAndRanges_data()
 {
-    using cli::parseCode;
-    QCOMPARE(parseCode("65"), 65);
-    QCOMPARE(parseCode(" 0x4e00 "), 0x4E00);
-    QCOMPARE(parseCode("U+4E00"), 0x4E00);
-    QCOMPARE(parseCode("u+ffff"), 0xFFFF);
-    QCOMPARE(parseCode("0"), 0);
-    // Past 16 bits, signs, empty digits, a second prefix, the wrong base.
-    for (const char *bad : {"65536", "0x10000", "-1", "+5", "0x", "U+", "0x0x41", "4E00", "", "6 5"})
-        QVERIFY2(parseCode(bad) < 0, bad);
-
-    QCOMPARE(cli::formatCode(65), QStringLiteral("0x0041"));
-    QCOMPARE(cli::formatCode(0x4E00), QStringLiteral("0x4E00"));
-    QCOMPARE(cli::formatRange(0x41, 0x5A), QStringLiteral("0x0041-0x005A"));
-    QCOMPARE(cli::formatRange(7, 7), QStringLiteral("0x0007"));
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<QString>("read"); // the ranges as printed, or the start of the error
+    const std::pair<const char *, const char *> rows[] = {
+        {"65", "0x0041"}, {" 0x4e00 ", "0x4E00"}, {"u+ffff", "0xFFFF"}, {"0", "0x0000"},
+        {"32-126, 0x4E00-U+4EFF,7", "0x0020-0x007E 0x4E00-0x4EFF 0x0007"},
+        // Past 16 bits, signs, empty digits, a second prefix, the wrong base.
+        {"65536", "'65536' is not a code"}, {"0x10000", "'0x10000' is not"}, {"+5", "'+5' is not"},
+        {"0x", "'0x' is not"}, {"U+", "'U+' is not"}, {"0x0x41", "'0x0x41' is not"},
+        {"4E00", "'4E00' is not"}, {"6 5", "'6 5' is not"}, {"A-Z", "'A' is not a code"},
+        {"5-1", "the range 5-1 is reversed: 0x0005 comes after 0x0001; write 0x0001-0x0005"},
+        {"1-2-3", "'1-2-3' is not a code or a range"}, {"65,,66", "'' is not a code or a range"},
+        // An end left out is named, not printed as an empty code ('').
+        {"-5", "'-5' lacks its first code"}, {"5-", "'5-' lacks its last code"}};
+    for (const auto &[text, read] : rows)
+        QTest::newRow(text) << text << read;
 }
 
-void InspectTest::codeRangesAndTheirMistakes()
+void InspectTest::codesAndRanges()
 {
+    QFETCH(QString, text);
+    QFETCH(QString, read);
     QList<cli::CodeRange> ranges;
     QString error;
-    QVERIFY(cli::parseCodeRanges("32-126, 0x4E00-U+4EFF,7", ranges, error));
-    QCOMPARE(ranges.size(), 3);
-    QCOMPARE(ranges.at(1).first, 0x4E00);
-    QCOMPARE(ranges.at(1).last, 0x4EFF);
-    QVERIFY(cli::rangesContain(ranges, 7) && cli::rangesContain(ranges, 126));
-    QVERIFY(!cli::rangesContain(ranges, 8) && !cli::rangesContain(ranges, 0x4F00));
-
-    QVERIFY(!cli::parseCodeRanges("5-1", ranges, error));
-    QVERIFY2(error.contains("reversed") && error.contains("0x0001-0x0005"), qPrintable(error));
-    QVERIFY(!cli::parseCodeRanges("1-2-3", ranges, error));
-    QVERIFY(!cli::parseCodeRanges("65,,66", ranges, error));
-    QVERIFY(!cli::parseCodeRanges("A-Z", ranges, error));
-    QVERIFY2(error.contains("'A'"), qPrintable(error));
-    // An end left out is named, not printed as an empty code ('').
-    QVERIFY(!cli::parseCodeRanges("-5", ranges, error));
-    QVERIFY2(error.startsWith("'-5' lacks its first code"), qPrintable(error));
-    QVERIFY(!cli::parseCodeRanges("5-", ranges, error));
-    QVERIFY2(error.startsWith("'5-' lacks its last code"), qPrintable(error));
+    QStringList printed;
+    if (cli::parseCodeRanges(text, ranges, error)) {
+        for (const cli::CodeRange &range : std::as_const(ranges))
+            printed << cli::formatRange(range.first, range.last);
+        error = printed.join(' ');
+    }
+    QVERIFY2(error.startsWith(read), qPrintable(error));
+    if (ranges.size() == 3)
+        QVERIFY(cli::rangesContain(ranges, 7) && cli::rangesContain(ranges, 126)
+                && !cli::rangesContain(ranges, 8) && !cli::rangesContain(ranges, 0x4F00));
 }
 
 void InspectTest::textPrintsApart_data()
