@@ -19,7 +19,9 @@ built as a shared library in the scratch tree (add_library(varnelcore SHARED
 same for shared libraries and modules) a run takes a fraction of the time.
 
 The MUTATIONS file holds blocks like this one; '#' starts a comment line,
-and '\\n' in a snippet stands for a line break:
+and '\\n' in a snippet stands for a line break. A block may give several
+find:/replace: pairs for one fault in differently shaped code; the first
+found is used:
 
     [readU16LE reads one byte too few]
     files: shx/*.cpp
@@ -51,25 +53,40 @@ def parse(path):
             key, sep, value = line.partition(':')
             if current is None or not sep or key not in ('files', 'find', 'replace'):
                 sys.exit(f'{path}:{number}: expected [name], files:, find: or replace:')
-            current[key] = value[1:].replace('\\n', '\n') if value.startswith(' ') else value
+            value = value[1:].replace('\\n', '\n') if value.startswith(' ') else value
+            if key == 'files':
+                current[key] = value
+            elif key == 'find':
+                current.setdefault('pairs', []).append([value, None])
+            elif current.get('pairs') and current['pairs'][-1][1] is None:
+                current['pairs'][-1][1] = value
+            else:
+                sys.exit(f'{path}:{number}: replace: without its find:')
     for mutation in mutations:
-        missing = [key for key in ('files', 'find', 'replace') if key not in mutation]
+        pairs = mutation.get('pairs', [])
+        missing = [key for key, there in (('files', 'files' in mutation), ('find', pairs),
+                                          ('replace', pairs and pairs[-1][1] is not None))
+                   if not there]
         if missing:
             sys.exit(f"{path}:{mutation['line']}: [{mutation['name']}] lacks {', '.join(missing)}")
     return mutations
 
 
 def locate(tree, mutation):
-    """The one file holding the snippet, or a reason why there is none."""
-    found = []
-    for pattern in mutation['files'].split():
-        for path in sorted(glob.glob(os.path.join(tree, pattern), recursive=True)):
-            with open(path, encoding='utf-8') as source:
-                count = source.read().count(mutation['find'])
-            found += [path] * count
-    if len(found) != 1:
-        return None, f"snippet found {len(found)} times in {mutation['files']}"
-    return found[0], None
+    """The one file holding a snippet, and the snippet with its replacement,
+    or a reason why there is none. Of several find: lines the first found
+    anywhere counts, so one fault can be named in two shapes of the code."""
+    for find, replace in mutation['pairs']:
+        found = []
+        for pattern in mutation['files'].split():
+            for path in sorted(glob.glob(os.path.join(tree, pattern), recursive=True)):
+                with open(path, encoding='utf-8') as source:
+                    found += [path] * source.read().count(find)
+        if found:
+            if len(found) > 1:
+                return None, None, f"snippet found {len(found)} times in {mutation['files']}"
+            return found[0], (find, replace), None
+    return None, None, f"snippet found 0 times in {mutation['files']}"
 
 
 def run(command, log, timeout=None):
@@ -106,7 +123,7 @@ def main():
         mutations = [m for m in mutations if any(part in m['name'] for part in args.only)]
     tree = os.path.abspath(args.tree)
     if args.check:
-        problems = [(m['name'], locate(tree, m)[1]) for m in mutations]
+        problems = [(m['name'], locate(tree, m)[2]) for m in mutations]
         for name, problem in problems:
             print(f"{'ok' if not problem else problem:40} [{name}]")
         return 1 if any(problem for _, problem in problems) else 0
@@ -129,7 +146,7 @@ def main():
     counts = {'caught': 0, 'MISSED': 0, 'not applied': 0}
     for index, mutation in enumerate(mutations, 1):
         started = time.monotonic()
-        path, problem = locate(tree, mutation)
+        path, pair, problem = locate(tree, mutation)
         detail = problem or ''
         outcome = 'not applied'
         if path:
@@ -137,7 +154,7 @@ def main():
                 original = source.read()
             try:
                 with open(path, 'w', encoding='utf-8') as source:
-                    source.write(original.replace(mutation['find'], mutation['replace']))
+                    source.write(original.replace(*pair))
                 log = os.path.join(logs, f'{index:02d}')
                 if run(['cmake', '--build', build, '-j', args.jobs], log + '.build.log') != 0:
                     detail = 'does not build'
