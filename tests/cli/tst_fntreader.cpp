@@ -57,6 +57,8 @@ void FntReaderTest::readerFindsDamageWhereItShows_data()
     QTest::newRow("glyph count above the ranges' codes") << patched(46, "0003") << qint64(46);
     QTest::newRow("second offset off by one") << patched(58, "00000055") << qint64(58);
     QTest::newRow("polyline of two points") << patched(98, "0002") << qint64(98);
+    QTest::newRow("first header word 4, not 3") << patched(36, "0004") << qint64(36);
+    QTest::newRow("a reserved byte of 1") << patched(70, "01") << qint64(70);
     QTest::newRow("arc ending below its start") << patched(118, "42b4000000000000") << qint64(122);
     QTest::newRow("line count too large for the file") << patched(64, "ffff") << qint64(126);
 }
