@@ -1,14 +1,17 @@
 #!/usr/bin/env bash
-# Cross-builds Varnel for 64-bit Windows on Debian 12 and packs it as
-#   OUTDIR/varnel-windows-x64.zip
-# with the two programs, the Qt and MinGW runtime DLLs, the platform plugin,
-# the catalogues, the README and the licence texts, then checks the package:
-# every imported DLL is in it or is part of Windows, varnel.exe is a GUI
-# program with one icon, the asInvoker manifest and no version record, and
-# varnel-cli.exe is a console program.
+# Cross-builds Varnel for 64-bit Windows on Debian 12 and packs it twice,
+# VERSION being the one in CMakeLists.txt's project():
+#   OUTDIR/varnel-VERSION-windows-x64.zip   the folder to unpack anywhere
+#   OUTDIR/varnel-VERSION-setup-x64.exe     its installer (tools/windows/varnel.nsi)
+# The folder holds the two programs, the Qt and MinGW runtime DLLs, the
+# platform plugin, the catalogues, the README and the licence texts. Before
+# packing, the folder is checked: every imported DLL is in it or is part of
+# Windows, varnel.exe is a GUI program with one icon, the asInvoker manifest
+# and no version record, and varnel-cli.exe is a console program.
 #
 # Also left in OUTDIR: build/ (the programs and the test programs, for
-# tools/test-windows.sh) and sdk/ (the unpacked Qt).
+# tools/test-windows.sh), sdk/ (the unpacked Qt) and nsis/ (the installer's
+# file lists).
 #
 # The Qt for Windows comes from $VARNEL_QT_MINGW (an unpacked SDK folder or
 # its .tar.xz), else ../shared/windows/qt6.4.2-mingw64.tar.xz beside the
@@ -25,7 +28,6 @@ mkdir -p "$1"
 out=$(cd "$1" && pwd)
 shared=$(cd "$source/.." && pwd)/shared/windows
 host=x86_64-w64-mingw32
-package=varnel-windows-x64
 
 say() { echo "build-windows: $*"; }
 fail() { echo "build-windows: $*" >&2; exit 1; }
@@ -34,7 +36,7 @@ fail() { echo "build-windows: $*" >&2; exit 1; }
 source "$source/tools/windows-common.sh"
 need_packages mingw-w64 g++-mingw-w64-x86-64-posix gcc-mingw-w64-x86-64-posix \
     binutils-mingw-w64-x86-64 cmake ninja-build ccache qt6-base-dev qt6-base-dev-tools \
-    qt6-tools-dev-tools qt6-l10n-tools xz-utils zip unzip
+    qt6-tools-dev-tools qt6-l10n-tools xz-utils zip unzip nsis
 
 # --- Qt for Windows
 sdk=$out/sdk/qt6-mingw64
@@ -65,6 +67,10 @@ cmake --build "$build" -j"$(nproc)" --target varnel varnel-cli \
     tst_fontfiles tst_drawing tst_samples tst_fntreader ConvertTest tst_inspect
 
 # --- the folder a user unpacks
+version=$(project_version "$build")
+[ -n "$version" ] || fail "no project version in $build/CMakeCache.txt"
+package=varnel-$version-windows-x64
+setup=varnel-$version-setup-x64.exe
 stage=$out/$package
 rm -rf "$stage" "$out/$package.zip"
 mkdir -p "$stage/platforms" "$stage/styles"
@@ -133,3 +139,37 @@ done
 
 (cd "$out" && zip -q -r -9 -X "$package.zip" "$package")
 say "$out/$package.zip: $(du -k "$out/$package.zip" | cut -f1) KiB, $(unzip -Z1 "$out/$package.zip" | grep -vc '/$') files"
+
+# --- the installer. It installs exactly the files of the folder, and its
+# uninstaller removes exactly those and then each folder they made, if empty:
+# the user may have chosen a folder that holds other things.
+nsis=$out/nsis
+rm -rf "$nsis" "$out/$setup"
+mkdir -p "$nsis"
+nsis_string() { local s=${1//\$/\$\$}; echo "${s//\//\\}"; } # $ doubled, / as \
+nsis_inside() { [ "$1" = . ] && echo '$INSTDIR' || echo "\$INSTDIR\\$(nsis_string "${1#./}")"; }
+case "$stage" in *'"'*) fail "makensis cannot name $stage" ;; esac
+(
+    cd "$stage"
+    find . -type d -print0 | sort -z | while IFS= read -r -d '' dir; do
+        echo "SetOutPath \"$(nsis_inside "$dir")\""
+        find "$dir" -mindepth 1 -maxdepth 1 -type f -print0 | sort -z | while IFS= read -r -d '' file; do
+            echo "File \"${stage//\$/\$\$}/${file#./}\""
+        done
+    done >"$nsis/install.nsh"
+    find . -type f -print0 | sort -z | while IFS= read -r -d '' file; do
+        echo "Delete \"$(nsis_inside "$file")\""
+    done >"$nsis/uninstall.nsh"
+    find . -mindepth 1 -type d -print0 | sort -rz | while IFS= read -r -d '' dir; do
+        echo "RMDir \"$(nsis_inside "$dir")\""
+    done >>"$nsis/uninstall.nsh"
+)
+version4=$version
+while [ "$(tr -cd . <<<"$version4" | wc -c)" -lt 3 ]; do version4=$version4.0; done
+makensis -V2 -WX -INPUTCHARSET UTF8 -DVERSION="$version" -DVERSION4="$version4" \
+    -DDESCRIPTION="$(sed -n 's/^CMAKE_PROJECT_DESCRIPTION:[A-Z]*=//p' "$build/CMakeCache.txt")" \
+    -DFILES="$nsis/install.nsh" -DUNFILES="$nsis/uninstall.nsh" -DOUTFILE="$out/$setup" \
+    "$source/tools/windows/varnel.nsi" || fail "makensis failed"
+$host-objdump -f "$out/$setup" | grep -q 'file format pei-x86-64' || fail "$setup is not a 64-bit program"
+grep -qa 'level="requireAdministrator"' "$out/$setup" || fail "$setup does not ask for administrator rights"
+say "$out/$setup: $(du -k "$out/$setup" | cut -f1) KiB, $(grep -c '^File ' "$nsis/install.nsh") files"

@@ -15,3 +15,9 @@ need_packages() {
     apt-get install -y -q --no-install-recommends "${missing[@]}" >/dev/null ||
         { apt-get update -q >/dev/null && apt-get install -y -q --no-install-recommends "${missing[@]}" >/dev/null; }
 }
+
+# project_version BUILD: the version of CMakeLists.txt's project(), as CMake
+# read it when it configured BUILD.
+project_version() {
+    sed -n 's/^CMAKE_PROJECT_VERSION:[A-Z]*=//p' "$1/CMakeCache.txt"
+}
