@@ -181,6 +181,10 @@ wineserver -k 2>/dev/null || true
 settle "the dialog"
 started=$SECONDS
 before=$(snapshot)
+# What the registry says of Varnel before: the folders the runs above used
+# may have "varnel" in their names.
+named() { grep -hi varnel "$WINEPREFIX"/*.reg | LC_ALL=C sort || true; }
+namedBefore=$(named)
 
 timeout 300 wine "$setup" /S || fail "the installer failed (exit status $?)"
 settle "the installer"
@@ -192,7 +196,7 @@ timeout 300 wine "$setup" /S "${folderWords[@]}" || fail "the installer failed i
 settle "the installer"
 [ ! -e "$drive/Program Files/Varnel" ] || fail "installed again elsewhere, the installer left C:\Program Files\Varnel"
 
-differences=$(diff -r "$app" "$chosenHere" || true)
+differences=$(LC_ALL=C diff -r "$app" "$chosenHere" || true)
 [ "$differences" = "Only in $chosenHere: Notizen ä.txt
 Only in $chosenHere: Uninstall.exe" ] || fail "installed files differ from the zip's: $differences"
 compare_samples "$chosenHere/varnel-cli.exe" ""
@@ -215,13 +219,11 @@ say "Start-menu shortcut and uninstall entry: $(grep -c '^"' <<<"$entry") values
 
 # As the list of installed programs runs it.
 timeout 120 wine "$chosenHere/Uninstall.exe" /S || fail "the uninstaller failed (exit status $?)"
-settle "the uninstaller"
-! timeout 120 wine reg query "$key" >/dev/null 2>&1 || fail "the uninstaller left $key"
-settle "reg query" # and the registry is saved to the prefix's files
+settle "the uninstaller" # and Wine has saved the registry to the prefix's files
 [ ! -e "$shortcut" ] || fail "the uninstaller left the Start-menu shortcut"
 [ "$(ls -A "$chosenHere")" = "Notizen ä.txt" ] || fail "the chosen folder should hold only the user's file: $(ls -A "$chosenHere")"
 after=$(snapshot)
 [ "$before" = "$after" ] || fail "the uninstaller left: $(diff <(echo "$before") <(echo "$after"))"
-! grep -qi varnel "$WINEPREFIX"/*.reg || fail "the registry still names Varnel: $(grep -i varnel "$WINEPREFIX"/*.reg)"
+[ "$(named)" = "$namedBefore" ] || fail "the uninstaller left in the registry: $(diff <(echo "$namedBefore") <(named))"
 say "uninstalled: no file, folder, shortcut or registry key of ours left; the user's file kept ($((SECONDS - started)) s for the installer's checks)"
 say "all Windows checks passed under Wine"
