@@ -3,6 +3,8 @@
 
 #include "settings/BuildFolders.h"
 
+#include "io/FileAccess.h"
+
 #include <QCoreApplication>
 #include <QDir>
 #include <QDomDocument>
@@ -10,6 +12,9 @@
 #include <QFile>
 
 namespace {
+
+// A settings file is a few lines; a FIFO or a device there must not stall the start.
+constexpr qint64 kMaxSettingsBytes = qint64(1) << 20;
 
 // Exactly one file is chosen; it is not searched for again if it fails.
 QString chooseSettingsFile(const QString &programDir)
@@ -41,15 +46,10 @@ int readLanguageSetting(QString &language)
 
 int readLanguageSetting(QString &language, const QString &programDir)
 {
-    QFile file(chooseSettingsFile(programDir));
-    if (!file.open(QIODevice::ReadOnly))
-        return 1;
+    const io::ReadResult file = io::readRegularFile(chooseSettingsFile(programDir), kMaxSettingsBytes);
     QDomDocument document;
-    if (!document.setContent(&file)) {
-        file.close();
+    if (!file.ok || !document.setContent(file.bytes))
         return 1;
-    }
-    file.close();
 
     // The first child is taken whatever its name, so it has to be checked;
     // the walk itself only visits "Setting" siblings.

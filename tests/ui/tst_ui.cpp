@@ -12,6 +12,10 @@
 
 #include <functional>
 
+#ifndef Q_OS_WIN
+#include <sys/stat.h>
+#endif
+
 using namespace shxtest;
 
 namespace {
@@ -278,6 +282,14 @@ private slots:
                                                   : findTranslationFile(language, value, dir);
             QCOMPARE(QString::number(result) + ' ' + value.replace(root.path(), "<root>"), found);
         }
+#ifndef Q_OS_WIN
+        // A FIFO in place of the settings file is passed over, never waited on.
+        QTemporaryDir fifo;
+        QVERIFY(::mkfifo(QFile::encodeName(fifo.filePath("Settings.vcui")).constData(), 0600) == 0);
+        QDir::setCurrent(fifo.path());
+        QString value = "-";
+        QCOMPARE(readLanguageSetting(value, fifo.path()), 1);
+#endif
 
         // Every catalogue translates every text the program shows.
         const QStringList texts = {
