@@ -313,7 +313,8 @@ void ConvertTest::outputFolderFailuresSayWhy()
     QVERIFY(write("x.shx", lineFont()) && write("file", "not a folder"));
     QVERIFY(QFile::link("gone/sub", path("dangling")));
     const QStringList before = entries();
-    const QString expected = "cannot create the output folder " + folder + ": " + reason;
+    const QString expected =
+        "cannot create the output folder " + QDir::toNativeSeparators(folder) + ": " + reason;
 
     const Run text = run({"-o", folder, "x.shx"});
     QCOMPARE(text.exitCode, 1);
