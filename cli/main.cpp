@@ -9,6 +9,7 @@
 #include <QLibrary>
 #include <QTextStream>
 
+#include <cerrno>
 #include <cstdio>
 #include <cstring>
 #include <vector>
@@ -337,6 +338,26 @@ int dispatch(int argc, char *argv[])
     return runCommand(QString(), argc, argv);
 }
 
+// A report that could not be written (a full disk, /dev/full) is a failure,
+// not a success nobody can read. A reader that went away has its own status.
+int finishStandardOutput(int status)
+{
+    // A write that failed before is still told by errno when nothing else has
+    // failed since; only the reasons a write has are believed.
+    const int earlier = errno;
+    errno = 0;
+    const bool flushed = std::fflush(stdout) == 0;
+    if (flushed && !std::ferror(stdout))
+        return status;
+    const bool writeReason = earlier == ENOSPC || earlier == EFBIG || earlier == EIO
+                             || earlier == EPIPE;
+    const int error = flushed ? (writeReason ? earlier : 0) : errno;
+    if (error != EPIPE)
+        std::fprintf(stderr, "varnel-cli: cannot write to standard output: %s\n",
+                     error ? qPrintable(io::reasonForErrno(error)) : "a write failed");
+    return status == cli::Success ? cli::Failure : status;
+}
+
 } // namespace
 
 int main(int argc, char *argv[])
@@ -345,5 +366,5 @@ int main(int argc, char *argv[])
     if (!argumentsAreText(argc, argv))
         return cli::UsageError;
 #endif
-    return dispatch(argc, argv);
+    return finishStandardOutput(dispatch(argc, argv));
 }

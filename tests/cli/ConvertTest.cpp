@@ -50,6 +50,7 @@ private slots:
     void namesAreEscapedOnTheTerminal();
     void refusedThreadsAreFewerThreads();
     void interruptedBatchCleansUpAndSummarises();
+    void unwritableStandardOutputFails();
 
 private:
     // Names use the system's separator; the expected texts use '/'.
@@ -654,6 +655,25 @@ void ConvertTest::interruptedBatchCleansUpAndSummarises()
         QVERIFY(QDir(path("out")).removeRecursively());
     }
 #endif
+}
+
+void ConvertTest::unwritableStandardOutputFails()
+{
+    if (!QFileInfo::exists("/dev/full"))
+        QSKIP("needs /dev/full");
+    QVERIFY(write("a.shx", lineFont()));
+    // The conversion succeeds, but its report is lost: that is no success.
+    for (const QStringList &arguments : {QStringList{"--json", "a.shx"}, QStringList{"inspect", "a.shx"},
+                                         QStringList{"--help"}}) {
+        QProcess process;
+        process.setWorkingDirectory(path());
+        process.setStandardOutputFile("/dev/full");
+        process.start(QStringLiteral(VARNEL_CLI_PATH), arguments);
+        QVERIFY(process.waitForFinished(30000));
+        QCOMPARE(process.exitCode(), 1);
+        QCOMPARE(QString::fromLocal8Bit(process.readAllStandardError()),
+                 "varnel-cli: cannot write to standard output: no space left on device\n");
+    }
 }
 
 QTEST_GUILESS_MAIN(ConvertTest)
