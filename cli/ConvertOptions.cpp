@@ -194,6 +194,9 @@ bool readPaths(const CommandLine &line, Request &request)
                                paths.size() != 1 ? QStringLiteral("there are %1 inputs").arg(paths.size())
                                                  : QStringLiteral("%1 is a folder").arg(shownPath(paths.first()))));
     for (const QString &path : std::as_const(paths)) {
+        // A variable that expanded to nothing: there is no name to show or suggest.
+        if (path.isEmpty())
+            return refuse(QStringLiteral("an empty argument names no file or folder"));
         if (hasSuffixOf(path, kOutputSuffixes) && !hasSuffixOf(path, kInputSuffixes)
             && !QFileInfo(path).isDir())
             return refuse(QStringLiteral("%1 names an output among several inputs; a single output "

@@ -118,6 +118,7 @@ void ConvertTest::usageErrorsWriteNothing_data()
     QTest::newRow("missing folder last") << "good.shx new/" << "new/: no such file or folder; to convert into a folder, use -o new/";
     QTest::newRow("folder without fonts") << "good.shx empty/" << "empty/: no SHX files in this folder; to convert into it, use -o empty/";
     QTest::newRow("fonts only below") << "deep" << "deep: no SHX files in this folder, only in the folders below it: add -r";
+    QTest::newRow("empty argument") << "good.shx " << "varnel-cli: an empty argument names no file or folder\n";
     QTest::newRow("no threads") << "-j 0 good.shx" << "-j needs a whole number of threads, 1 or more";
     QTest::newRow("unknown code page") << "good.shx x.fnt --code-page latin1"
                                        << "unknown code page 'latin1'; accepted: unicode; euc-kr (";
