@@ -206,6 +206,13 @@ bool readPaths(const CommandLine &line, Request &request)
         // A missing name that is no font's is a slip: nothing is converted
         // rather than every other input beside itself.
         const QFileInfo info(path);
+        // "x.shx/": the file is there, the slash asks for a folder.
+        const QString slashed = QDir::fromNativeSeparators(path);
+        const QString file = slashed.chopped(1);
+        if (!info.exists() && slashed.endsWith(QLatin1Char('/')) && !file.isEmpty()
+            && QFileInfo::exists(file))
+            return refuse(QStringLiteral("%1: %2 is a file, not a folder")
+                              .arg(shownPath(path), shownPath(QDir::toNativeSeparators(file))));
         if (!info.exists() && !info.isSymLink() && !hasSuffixOf(path, kInputSuffixes))
             return refuse(QStringLiteral("%1: no such file or folder; to convert into a folder, "
                                          "use -o %1")

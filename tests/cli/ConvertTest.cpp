@@ -116,6 +116,7 @@ void ConvertTest::usageErrorsWriteNothing_data()
     QTest::newRow("-o FILE.fnt with two inputs") << "-o y.fnt good.shx good.shx" << "y.fnt names one file, but there are 2 inputs";
     QTest::newRow("-o FILE.fnt with a folder") << "-o y.fnt deep" << "y.fnt names one file, but deep is a folder";
     QTest::newRow("missing folder last") << "good.shx new/" << "new/: no such file or folder; to convert into a folder, use -o new/";
+    QTest::newRow("file as a folder") << "good.shx/" << "good.shx/: good.shx is a file, not a folder";
     QTest::newRow("folder without fonts") << "good.shx empty/" << "empty/: no SHX files in this folder; to convert into it, use -o empty/";
     QTest::newRow("fonts only below") << "deep" << "deep: no SHX files in this folder, only in the folders below it: add -r";
     QTest::newRow("empty argument") << "good.shx " << "varnel-cli: an empty argument names no file or folder\n";
