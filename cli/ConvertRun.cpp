@@ -13,6 +13,7 @@
 
 #include <algorithm>
 #include <atomic>
+#include <new>
 #include <system_error>
 #include <thread>
 
@@ -37,7 +38,9 @@ QString failureText(const ConversionFailure &failure)
 
 } // namespace
 
-void convertTask(Task &task, const Options &options)
+namespace {
+
+void convertAndCheck(Task &task, const Options &options)
 {
     QElapsedTimer timer;
     timer.start();
@@ -71,6 +74,21 @@ void convertTask(Task &task, const Options &options)
     task.ranges = font.ranges;
     task.problems = reader.violations();
     task.warnings = warningsFor(job, font, job.fntBytes, options, options.json, task.extents);
+}
+
+} // namespace
+
+void convertTask(Task &task, const Options &options)
+{
+    // The conversion gives its own memory back when it runs out; checking
+    // the image may run out too. Either way only this font fails.
+    try {
+        convertAndCheck(task, options);
+    } catch (const std::bad_alloc &) {
+        task.record = {ConversionOutcome::ReadFailed,
+                       QStringLiteral("not enough memory to convert this font"), -1};
+        task.fail(failureText(task.record));
+    }
 }
 
 // Large fonts first, so the longest conversion does not start last; each

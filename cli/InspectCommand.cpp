@@ -25,9 +25,6 @@ namespace cli {
 
 namespace {
 
-// Real fonts, even big fonts with every code, stay far below this; anything
-// larger is refused before it is read rather than held in memory.
-constexpr qint64 kMaxInputBytes = qint64(16) * 1024 * 1024;
 // Long lists are cut short in text; the count says how many there are.
 constexpr int kListed = 8;
 
@@ -155,7 +152,7 @@ Report inspectFile(const QString &path, int chosenCodePage)
 {
     Report report;
     report.path = path;
-    const io::ReadResult read = io::readRegularFile(path, kMaxInputBytes);
+    const io::ReadResult read = io::readRegularFile(path, io::kMaxFontFileBytes);
     const bool shx = QFileInfo(path).suffix().compare(QLatin1String("shx"), Qt::CaseInsensitive)
                      == 0;
     if (!read.ok) {

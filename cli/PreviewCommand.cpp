@@ -29,8 +29,6 @@ namespace {
 
 // PNG quality 80 is zlib level 1 to the toolkit.
 constexpr int kPngQuality = 80;
-// Real fonts, even big fonts with every code, stay far below this.
-constexpr qint64 kMaxInputBytes = qint64(16) * 1024 * 1024;
 // Shape names are short words; anything longer is not meant as a label.
 constexpr int kMaxNameBytes = 64;
 
@@ -75,7 +73,7 @@ QHash<quint16, QString> shapeNames(ConversionJob &job)
 bool loadFnt(const QString &path, int codePage, QByteArray &fntBytes,
              QHash<quint16, QString> &names, QString &error)
 {
-    const io::ReadResult read = io::readRegularFile(path, kMaxInputBytes);
+    const io::ReadResult read = io::readRegularFile(path, io::kMaxFontFileBytes);
     const bool shx = QFileInfo(path).suffix().compare(QLatin1String("shx"), Qt::CaseInsensitive)
                      == 0;
     if (!read.ok) {

@@ -140,14 +140,18 @@ ReadResult readRegularFile(const QString &path, qint64 maxBytes)
                             .arg(sizeText(qint64(st.st_size)), sizeText(maxBytes));
         return result;
     }
-    // Read what is there, never more than the limit: the file may grow.
+    // Read what is there, and one byte past the limit at most to tell that
+    // the file grew beyond it meanwhile.
     QByteArray bytes(qsizetype(st.st_size), Qt::Uninitialized);
     qsizetype done = 0;
     for (;;) {
         if (done == bytes.size()) {
-            if (bytes.size() >= maxBytes)
-                break;
-            bytes.resize(qMin<qint64>(maxBytes, qint64(bytes.size()) + 65536));
+            if (bytes.size() > maxBytes) {
+                ::close(fd);
+                result.reason = QStringLiteral("too large (at most %1)").arg(sizeText(maxBytes));
+                return result;
+            }
+            bytes.resize(qMin<qint64>(maxBytes + 1, qint64(bytes.size()) + 65536));
         }
         const ssize_t got = ::read(fd, bytes.data() + done, size_t(bytes.size() - done));
         if (got < 0) {

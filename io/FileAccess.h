@@ -15,9 +15,18 @@ struct ReadResult
     QString reason; // empty when ok
 };
 
+// The most a font file may hold for any command to read it: the largest real
+// font we know has 1.2 MB (1.5 MB as FNT), so this leaves ten times that for
+// fonts we have not seen, and it is the bound FNT output has. A conversion
+// thread then holds some tens of megabytes at most, so a batch on every core
+// fits in a small machine's memory, and a huge file is refused by its size
+// before a byte of it is read.
+constexpr qint64 kMaxFontFileBytes = qint64(16) << 20;
+
 // Reads the whole of `path` when it is a regular file of at most `maxBytes`.
 // Links are followed; what they lead to must be a regular file. Never blocks
-// on a FIFO or a device, even one swapped in after the check.
+// on a FIFO or a device, even one swapped in after the check. A file that
+// grows past `maxBytes` while it is read is refused too.
 ReadResult readRegularFile(const QString &path, qint64 maxBytes);
 
 // The reason for the last failed system call on a file, in words

@@ -3,6 +3,8 @@
 
 #include <QObject>
 
+#include <new>
+
 ConversionJob::ConversionJob()
 {
     reset();
@@ -75,39 +77,63 @@ bool ConversionJob::failWrite(const QString &reason, qint64 position)
     return record(failure, ConversionOutcome::WriteFailed, reason, position);
 }
 
+namespace {
+
+// Running out of memory fails this one font with the reason, never the
+// program: a batch goes on with the next font, the dialog stays open. What
+// the font held is given back first.
+template <typename Conversion>
+ConversionOutcome withinMemory(ConversionJob &job, Conversion conversion)
+{
+    try {
+        return conversion();
+    } catch (const std::bad_alloc &) {
+        job.reset();
+        job.failure = {ConversionOutcome::ReadFailed,
+                       QStringLiteral("not enough memory to convert this font"), -1};
+        return ConversionOutcome::ReadFailed;
+    }
+}
+
+} // namespace
+
 ConversionOutcome ConversionJob::convert()
 {
-    reset();
-    if (shxPath.isEmpty()) {
-        failRead(QStringLiteral("no input file named"));
-        return ConversionOutcome::ReadFailed;
-    }
-    if (!loadShx(shxPath)) {
-        failRead(QStringLiteral("not a font this program can read"));
-        return ConversionOutcome::ReadFailed;
-    }
-    if (fntPath.isEmpty()) {
-        failWrite(QStringLiteral("no output file named"));
-        return ConversionOutcome::WriteFailed;
-    }
-    // Every way building or writing can fail records its reason; a font
-    // too large to build is a read failure.
-    if (!buildAndWriteFnt(fntPath))
-        return failure.outcome;
-    return ConversionOutcome::Converted;
+    return withinMemory(*this, [this] {
+        reset();
+        if (shxPath.isEmpty()) {
+            failRead(QStringLiteral("no input file named"));
+            return ConversionOutcome::ReadFailed;
+        }
+        if (!loadShx(shxPath)) {
+            failRead(QStringLiteral("not a font this program can read"));
+            return ConversionOutcome::ReadFailed;
+        }
+        if (fntPath.isEmpty()) {
+            failWrite(QStringLiteral("no output file named"));
+            return ConversionOutcome::WriteFailed;
+        }
+        // Every way building or writing can fail records its reason; a font
+        // too large to build is a read failure.
+        if (!buildAndWriteFnt(fntPath))
+            return failure.outcome;
+        return ConversionOutcome::Converted;
+    });
 }
 
 ConversionOutcome ConversionJob::convertBytes(const QByteArray &shx, const QString &name)
 {
-    reset();
-    fontName = name;
-    if (!loadShxBytes(shx)) {
-        failRead(QStringLiteral("not a font this program can read"));
-        return ConversionOutcome::ReadFailed;
-    }
-    if (!buildFnt())
-        return failure.outcome;
-    return ConversionOutcome::Converted;
+    return withinMemory(*this, [&] {
+        reset();
+        fontName = name;
+        if (!loadShxBytes(shx)) {
+            failRead(QStringLiteral("not a font this program can read"));
+            return ConversionOutcome::ReadFailed;
+        }
+        if (!buildFnt())
+            return failure.outcome;
+        return ConversionOutcome::Converted;
+    });
 }
 
 QString outcomeTitle(ConversionOutcome outcome)

@@ -163,8 +163,6 @@ private:
     static constexpr qint64 kMaxStepsPerFont = qint64(1) << 24;
     // An arc takes about eight times as long to work out as a straight move.
     static constexpr qint64 kStepsPerArc = 8;
-    // Positions in an SHX file are 32-bit; nothing larger is one.
-    static constexpr qint64 kMaxShxBytes = 0x7FFFFFFF;
     // The largest real font we know gives 1.5 MB; the step budgets alone
     // would still let short glyphs that repeat a long run ask for 134 MB.
     static constexpr qint64 kMaxFntBytes = qint64(16) << 20;

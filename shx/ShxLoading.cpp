@@ -23,7 +23,7 @@ bool ConversionJob::loadShx(const QString &path)
     const QFileInfo info(path);
     if (info.suffix().compare(QLatin1String("shx"), Qt::CaseInsensitive) != 0)
         return failRead(QStringLiteral("not an .shx file"));
-    io::ReadResult read = io::readRegularFile(path, kMaxShxBytes);
+    io::ReadResult read = io::readRegularFile(path, io::kMaxFontFileBytes);
     if (!read.ok)
         return failRead(read.reason);
     fontName = info.baseName();

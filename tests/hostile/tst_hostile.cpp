@@ -6,6 +6,7 @@
 #include "TestFiles.h"
 #include "fnt/FntBytes.h"
 #include "fnt/FntReader.h"
+#include "io/FileAccess.h"
 #include "job/ConversionJob.h"
 
 #include <QDir>
@@ -360,7 +361,7 @@ private slots:
 
     void oldFileSurvives_data()
     {
-        QTest::addColumn<QString>("input");  // "font", "cut font", "pipe" or "zero"
+        QTest::addColumn<QString>("input");  // "font", "cut font", "padded font", "pipe" or "zero"
         QTest::addColumn<QString>("target"); // relative to a fresh directory
         QTest::addColumn<QString>("before"); // "file" or "read-only"
         QTest::addColumn<ConversionOutcome>("outcome");
@@ -370,6 +371,9 @@ private slots:
         QTest::newRow("suffix .bak behind .fnt") << "font" << "font.fnt.bak" << "file" << write;
         QTest::newRow("write-protected file") << "font" << "font.fnt" << "read-only" << write;
         QTest::newRow("font cut inside its index") << "cut font" << "font.fnt" << "file" << read;
+        // Refused by its size before it is read, though it starts as a font.
+        QTest::newRow("font padded past the size bound") << "padded font" << "font.fnt" << "file"
+                                                         << read;
         // A pipe would block open(), /dev/zero never ends.
         QTest::newRow("pipe named like a font") << "pipe" << "font.fnt" << "file" << read;
         QTest::newRow("endless device named like a font") << "zero" << "font.fnt" << "file" << read;
@@ -396,6 +400,8 @@ private slots:
             QVERIFY(QFile::link(QStringLiteral("/dev/zero"), shx));
         else
             QVERIFY(writeFile(shx, input == "cut font" ? sizeableFont().left(30) : sizeableFont()));
+        if (input == "padded font")
+            QVERIFY(QFile::resize(shx, io::kMaxFontFileBytes + 1)); // sparse: no disk used
         QVERIFY(writeFile(output, kOldContent));
         if (before == "read-only")
             QVERIFY(QFile::setPermissions(output, QFileDevice::ReadOwner));
