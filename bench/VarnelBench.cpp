@@ -6,6 +6,7 @@
 #include "ShxBuilder.h"
 #include "TestFiles.h"
 #include "job/ConversionJob.h"
+#include "shp/Shp.h"
 
 #include <QCommandLineParser>
 #include <QCoreApplication>
@@ -190,6 +191,18 @@ void benchBigFont(int repeat, const QString &dir)
                .arg(fileToFile * 1e3, 0, 'f', 1)
                .arg(plain * 1e3, 0, 'f', 2)
                .arg(fileToFile / plain, 0, 'f', 1);
+    // SHX to SHP text and back, beside the conversion to FNT.
+    const QByteArray shp = shp::decompile(shx);
+    const double decompile = bestOf(repeat, [&] { shp::decompile(shx); });
+    const double compile = bestOf(repeat, [&] { shp::compile(shp); });
+    out << QStringLiteral("  decompile to SHP      %1 ms   %2 bytes of text   %3 times the conversion\n")
+               .arg(decompile * 1e3, 0, 'f', 1)
+               .arg(shp.size())
+               .arg(decompile / convert, 0, 'f', 2);
+    out << QStringLiteral("  compile the SHP       %1 ms   %2 the same bytes   %3 times the conversion\n")
+               .arg(compile * 1e3, 0, 'f', 1)
+               .arg(shp::compile(shp).shx == shx ? "gives" : "does NOT give")
+               .arg(compile / convert, 0, 'f', 2);
     out << QStringLiteral("  peak memory           %1 MiB for the whole process (%2 MiB before "
                           "converting)\n")
                .arg(peak, 0, 'f', 1)

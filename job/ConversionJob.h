@@ -52,6 +52,11 @@ public:
     quint16 mapCharCode(quint16 code);
     // The SHX file as loaded.
     const QByteArray &loadedShx() const { return shxBytes; }
+    // Where the command that starts at `position` of the loaded bytes ends,
+    // its operands read as the interpreter reads them (a code 14 with the
+    // command it guards); nothing is drawn. The end of the data when the
+    // command runs past it.
+    quint32 commandEnd(quint32 position);
 
 private:
     // Steps of the conversion, each in the source file of its concern.

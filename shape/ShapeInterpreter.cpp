@@ -167,6 +167,16 @@ bool ConversionJob::executeCommand(quint8 command, bool run)
     return true;
 }
 
+quint32 ConversionJob::commandEnd(quint32 position)
+{
+    cursor = position;
+    glyphStepsLeft = kMaxStepsPerGlyph;
+    quint8 command = EndOfShape;
+    if (readU8(command) && command != EndOfShape)
+        executeCommand(command, false);
+    return cursor;
+}
+
 // The move shared by vector bytes and codes 8 and 9.
 // A move with the pen up leaves no points, not even a lone one from before.
 void ConversionJob::moveBy(double dx, double dy)
