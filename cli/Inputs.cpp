@@ -161,8 +161,17 @@ private:
             const QString entryRelative = relative.isEmpty() ? decoded : relative + QLatin1Char('/') + decoded;
             const QString fullPath = joined(path, decoded);
             struct stat own = {};
-            if (::lstat(entryPath.constData(), &own) != 0)
-                continue; // gone since the folder was read
+            if (::lstat(entryPath.constData(), &own) != 0) {
+                // Gone since the folder was read; anything else is listed.
+                const int error = errno;
+                if (error != ENOENT)
+                    found.append(failedInput(fullPath, entryRelative,
+                                             error == ENAMETOOLONG
+                                                 ? QStringLiteral("the path is too long to open (%L1 bytes)")
+                                                       .arg(entryPath.size())
+                                                 : io::reasonForErrno(error)));
+                continue;
+            }
             if (S_ISDIR(own.st_mode)) {
                 if (m_scan.recursive && !folders.contains(key(own))) {
                     folders.insert(key(own));

@@ -35,7 +35,8 @@ struct InputScan
 // twice, or through a link) is listed once, where it is first reached. Links
 // that lead nowhere or loop, special files (FIFOs, devices), names that are
 // not valid in the locale's encoding, missing arguments and folders without a
-// matching file are listed as failures with their reason, never skipped. A
+// matching file, entries that cannot be looked at and fonts whose path is
+// too long to open are listed as failures with their reason, never skipped. A
 // folder without a matching file whose sub-folders hold some says to add -r.
 // Links to folders are not followed.
 QList<Input> collectInputs(const QStringList &arguments, const InputScan &scan);

@@ -39,6 +39,7 @@ private slots:
     void destinations();
     void outputsThatAreOneFileCollide();
     void outputsThatAreInputsAreRefused();
+    void fontTooDeepToOpenIsListed();
     void outputFolderFailuresSayWhy_data();
     void outputFolderFailuresSayWhy();
     void overwriting_data();
@@ -295,6 +296,41 @@ void ConvertTest::outputsThatAreInputsAreRefused()
                  && result.err.contains("b.shx: would overwrite the input file a.shx\n"),
              qPrintable(result.err));
     QCOMPARE(read("a.shx"), lineFont());
+#endif
+}
+
+void ConvertTest::fontTooDeepToOpenIsListed()
+{
+#ifdef Q_OS_WIN
+    QSKIP("paths as long as these are POSIX");
+#else
+    // 24 folders of 200-letter names: a path longer than the system opens.
+    const QByteArray name(200, 'd');
+    int folder = ::open(QFile::encodeName(path()).constData(), O_RDONLY | O_DIRECTORY);
+    int middle = -1;
+    const QList<QByteArray> parts = QList<QByteArray>{"in"} + QList<QByteArray>(24, name);
+    for (int i = 0; i < parts.size(); ++i) {
+        QVERIFY(folder >= 0 && ::mkdirat(folder, parts[i].constData(), 0700) == 0);
+        const int below = ::openat(folder, parts[i].constData(), O_RDONLY | O_DIRECTORY);
+        if (i == 12)
+            middle = folder;
+        else
+            ::close(folder);
+        folder = below;
+    }
+    const QByteArray font = lineFont();
+    const int fd = ::openat(folder, "deep.shx", O_WRONLY | O_CREAT, 0600);
+    QVERIFY(fd >= 0 && ::write(fd, font.constData(), size_t(font.size())) == font.size());
+    ::close(fd);
+    ::close(folder);
+    const Run result = run({"-r", "in"});
+    // The deep half moved up, so the test folder can be removed by name.
+    const int top = ::open(QFile::encodeName(path()).constData(), O_RDONLY | O_DIRECTORY);
+    ::renameat(middle, name.constData(), top, "half");
+    ::close(middle);
+    ::close(top);
+    QCOMPARE(result.exitCode, 1);
+    QVERIFY2(result.err.contains("the path is too long to open"), qPrintable(result.err.right(200)));
 #endif
 }
 
