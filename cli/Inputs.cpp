@@ -96,6 +96,9 @@ public:
             file(path, QFileInfo(path).fileName(), st);
             return;
         }
+        if (m_folderArguments.contains(key(st)))
+            return;
+        m_folderArguments.insert(key(st));
         QList<Input> found;
         QSet<FileKey> folders{key(st)};
         folder(path, name, QString(), found, folders);
@@ -132,9 +135,12 @@ private:
             list.append(failedInput(path, relative, QStringLiteral("not a regular file")));
             return;
         }
-        if (m_seen.contains(key(st)))
+        // A name given twice is converted once; another name for the same
+        // file (a link, a hard link) is a font of its own, as cp sees it.
+        const QString seenKey = QDir::cleanPath(QFileInfo(path).absoluteFilePath());
+        if (m_seen.contains(seenKey))
             return;
-        m_seen.insert(key(st));
+        m_seen.insert(seenKey);
         list.append({path, relative, io::printableName(path), QString()});
     }
 
@@ -205,7 +211,8 @@ private:
 
     const InputScan &m_scan;
     QList<Input> &m_inputs;
-    QSet<FileKey> m_seen;
+    QSet<QString> m_seen;
+    QSet<FileKey> m_folderArguments;
 };
 
 #endif
@@ -220,7 +227,7 @@ QList<Input> collectInputs(const QStringList &arguments, const InputScan &scan)
     QSet<QString> seen;
     const auto add = [&](QList<Input> &list, const QString &path, const QString &relative) {
         const QFileInfo info(path);
-        const QString key = info.canonicalFilePath().toCaseFolded();
+        const QString key = QDir::cleanPath(info.absoluteFilePath()).toCaseFolded();
         if (!info.isFile()) {
             list.append(failedInput(path, relative, QStringLiteral("not a regular file")));
         } else if (!seen.contains(key)) {
