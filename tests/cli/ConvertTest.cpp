@@ -357,11 +357,12 @@ void ConvertTest::outputFolderFailuresSayWhy()
     const Run text = run({"-o", folder, "x.shx"});
     QCOMPARE(text.exitCode, 1);
     QCOMPARE(text.err, "varnel-cli: " + expected + "\n");
-    const Run json = run({"--json", "-o", folder, "x.shx"});
+    // Unlike run(), keeps Windows' separators, which JSON escapes.
+    const Run json = runProgram(QStringLiteral(VARNEL_CLI_PATH), {"--json", "-o", folder, "x.shx"}, path());
     QCOMPARE(json.exitCode, 1);
     const QJsonObject file =
         QJsonDocument::fromJson(json.out.toUtf8()).object().value("files").toArray().at(0).toObject();
-    QCOMPARE(file.value("reason").toString(), expected);
+    QCOMPARE(QDir::fromNativeSeparators(file.value("reason").toString()), expected);
     QCOMPARE(entries(), before);
 }
 
