@@ -7,6 +7,7 @@
 #include "ConvertReport.h"
 #include "ConvertRun.h"
 
+#include "io/FileAccess.h"
 #include "io/TemporaryFiles.h"
 
 #include <QCoreApplication>
@@ -27,7 +28,7 @@ int convertSingle(const QString &input, const QString &output, const Options &op
 {
     Task task;
     task.input = input;
-    task.shown = shownPath(input);
+    task.shown = io::printablePath(input);
     task.output = output;
     const QString keep = reasonToKeep(task, options.overwrite);
     if (!keep.isEmpty()) {

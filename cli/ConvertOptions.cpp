@@ -4,6 +4,8 @@
 #include "ConvertPlan.h"
 #include "ConvertRun.h"
 
+#include "io/FileAccess.h"
+
 #include <QCommandLineParser>
 #include <QCoreApplication>
 #include <QDir>
@@ -190,9 +192,9 @@ bool readPaths(const CommandLine &line, Request &request)
     if (request.single && (paths.size() != 1 || QFileInfo(paths.first()).isDir()))
         return refuse(QStringLiteral("%1 names one file, but %2; to convert into a folder, "
                                      "use -o FOLDER")
-                          .arg(shownPath(destination),
+                          .arg(io::printablePath(destination),
                                paths.size() != 1 ? QStringLiteral("there are %1 inputs").arg(paths.size())
-                                                 : QStringLiteral("%1 is a folder").arg(shownPath(paths.first()))));
+                                                 : QStringLiteral("%1 is a folder").arg(io::printablePath(paths.first()))));
     for (const QString &path : std::as_const(paths)) {
         // A variable that expanded to nothing: there is no name to show or suggest.
         if (path.isEmpty())
@@ -202,7 +204,7 @@ bool readPaths(const CommandLine &line, Request &request)
             return refuse(QStringLiteral("%1 names an output among several inputs; a single output "
                                          "is the second of exactly two names (INPUT OUTPUT), "
                                          "a folder for many is given with -o FOLDER")
-                              .arg(shownPath(path)));
+                              .arg(io::printablePath(path)));
         // A missing name that is no font's is a slip: nothing is converted
         // rather than every other input beside itself.
         const QFileInfo info(path);
@@ -212,11 +214,11 @@ bool readPaths(const CommandLine &line, Request &request)
         if (!info.exists() && slashed.endsWith(QLatin1Char('/')) && !file.isEmpty()
             && QFileInfo::exists(file))
             return refuse(QStringLiteral("%1: %2 is a file, not a folder")
-                              .arg(shownPath(path), shownPath(QDir::toNativeSeparators(file))));
+                              .arg(io::printablePath(path), io::printablePath(file)));
         if (!info.exists() && !info.isSymLink() && !hasSuffixOf(path, kInputSuffixes))
             return refuse(QStringLiteral("%1: no such file or folder; to convert into a folder, "
                                          "use -o %1")
-                              .arg(shownPath(path)));
+                              .arg(io::printablePath(path)));
     }
     return true;
 }

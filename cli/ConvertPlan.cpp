@@ -3,6 +3,7 @@
 #include "ConvertPlan.h"
 #include "Inputs.h"
 
+#include "io/FileAccess.h"
 #include "io/SafeWrite.h"
 
 #include <QDateTime>
@@ -142,7 +143,7 @@ void refuseCollisions(std::vector<Task> &tasks)
                     others.append(tasks[j].shown);
             }
             tasks[i].fail(QStringLiteral("would be written to %1, as would %2; neither is converted")
-                              .arg(shownPath(tasks[i].output), others.join(QStringLiteral(", "))));
+                              .arg(io::printablePath(tasks[i].output), others.join(QStringLiteral(", "))));
         }
     }
 }
@@ -166,7 +167,7 @@ void prepareOutputs(std::vector<Task> &tasks, Overwrite overwrite)
         const QString folder = QFileInfo(task.output).path();
         const io::WriteResult made = io::makeFolders(folder);
         if (!made.ok)
-            task.fail(QStringLiteral("cannot create the folder %1: %2").arg(shownPath(folder), made.reason));
+            task.fail(QStringLiteral("cannot create the folder %1: %2").arg(io::printablePath(folder), made.reason));
     }
 }
 
@@ -205,10 +206,10 @@ QString reasonToKeep(const Task &task, Overwrite overwrite)
     if (!output.exists())
         return {};
     if (overwrite == Overwrite::Keep)
-        return QStringLiteral("%1 exists").arg(shownPath(task.output));
+        return QStringLiteral("%1 exists").arg(io::printablePath(task.output));
     const QFileInfo input(task.input);
     if (input.exists() && output.lastModified() >= input.lastModified())
-        return QStringLiteral("%1 is up to date").arg(shownPath(task.output));
+        return QStringLiteral("%1 is up to date").arg(io::printablePath(task.output));
     return {};
 }
 
@@ -217,7 +218,7 @@ QString makeOutputFolder(const QString &destination)
     const io::WriteResult made = io::makeFolders(destination);
     return made.ok ? QString()
                    : QStringLiteral("cannot create the output folder %1: %2")
-                         .arg(shownPath(destination), made.reason);
+                         .arg(io::printablePath(destination), made.reason);
 }
 
 } // namespace cli::convert

@@ -34,7 +34,7 @@ QString verboseLine(const Task &task)
     if (task.state == State::Skipped)
         return QStringLiteral("%1: skipped, %2").arg(task.shown, task.failure);
     QString line = QStringLiteral("%1 -> %2: %3, %L4 %5")
-                       .arg(task.shown, shownPath(task.output), kindName(task.fontKind))
+                       .arg(task.shown, io::printablePath(task.output), kindName(task.fontKind))
                        .arg(task.glyphs)
                        .arg(task.glyphs == 1 ? QStringLiteral("glyph") : QStringLiteral("glyphs"));
     if (!task.codePage.isEmpty())
@@ -197,11 +197,6 @@ void printCounts(size_t total, const Counts &counts)
 
 } // namespace
 
-QString shownPath(const QString &path)
-{
-    return io::printableName(QDir::toNativeSeparators(path));
-}
-
 Reporter::Reporter(std::vector<Task> &tasks, const Options &options, int total)
     : m_tasks(tasks), m_options(options), m_total(total),
       m_progress(stderrIsTerminal() && !options.json && options.verbosity != Verbosity::Quiet),
@@ -301,7 +296,7 @@ int reportSingle(const Task &task, const Options &options)
     QTextStream out(stdout), err(stderr);
     if (task.state == State::Failed) {
         const QString &about = task.record.outcome == ConversionOutcome::WriteFailed ? task.output : task.input;
-        err << "varnel-cli: " << shownPath(about) << ": " << task.failure << "\n";
+        err << "varnel-cli: " << io::printablePath(about) << ": " << task.failure << "\n";
         return Failure;
     }
     if (options.verbosity == Verbosity::Quiet)

@@ -58,7 +58,4 @@ struct Task
     }
 };
 
-// A path as it may be printed: native separators, control characters escaped.
-QString shownPath(const QString &path);
-
 } // namespace cli::convert

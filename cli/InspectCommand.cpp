@@ -199,7 +199,7 @@ QString describeExtents(const fnt::FntExtents &box)
 void printText(const Report &report, QTextStream &out, QTextStream &err)
 {
     const QString shown = report.pathEscaped ? report.path
-                                             : io::printableName(QDir::toNativeSeparators(report.path));
+                                             : io::printablePath(report.path);
     if (report.outcome == Report::Failed) {
         out.flush();
         err << "varnel-cli: " << shown << ": " << report.reason << "\n";

@@ -40,11 +40,6 @@ int fail(const QString &message)
     return Failure;
 }
 
-QString shownPath(const QString &path)
-{
-    return io::printableName(QDir::toNativeSeparators(path));
-}
-
 // The name at the start of each shape definition, by the code its glyph
 // gets in the FNT file; shapes without a name are left out.
 QHash<quint16, QString> shapeNames(ConversionJob &job)
@@ -78,9 +73,9 @@ bool loadFnt(const QString &path, int codePage, QByteArray &fntBytes,
                      == 0;
     if (!read.ok) {
         error = shx ? QStringLiteral("%1: %2: %3")
-                          .arg(shownPath(path), outcomeText(ConversionOutcome::ReadFailed),
+                          .arg(io::printablePath(path), outcomeText(ConversionOutcome::ReadFailed),
                                read.reason)
-                    : QStringLiteral("%1: %2").arg(shownPath(path), read.reason);
+                    : QStringLiteral("%1: %2").arg(io::printablePath(path), read.reason);
         return false;
     }
     if (!shx) {
@@ -93,7 +88,7 @@ bool loadFnt(const QString &path, int codePage, QByteArray &fntBytes,
     const ConversionOutcome outcome = job.convertBytes(read.bytes, QFileInfo(path).baseName());
     if (outcome != ConversionOutcome::Converted) {
         error = QStringLiteral("%1: %2: %3")
-                    .arg(shownPath(path), outcomeText(outcome), job.failure.reason);
+                    .arg(io::printablePath(path), outcomeText(outcome), job.failure.reason);
         return false;
     }
     fntBytes = job.fntBytes;
@@ -109,7 +104,7 @@ bool writeSheet(const QByteArray &bytes, const QString &path, const QString &fon
 {
     const io::WriteResult written = io::writeFileSafely(path, bytes, fontPath, {suffix});
     if (!written.ok)
-        error = QStringLiteral("cannot write %1: %2").arg(shownPath(path), written.reason);
+        error = QStringLiteral("cannot write %1: %2").arg(io::printablePath(path), written.reason);
     return written.ok;
 }
 
@@ -133,7 +128,7 @@ bool writePng(const GlyphSheet &sheet, const QString &path, const QString &fontP
     // level encoding took most of the time of a large sheet.
     if (!image.save(&buffer, "PNG", kPngQuality)) {
         error = QStringLiteral("cannot write %1: the picture could not be encoded as PNG")
-                    .arg(shownPath(path));
+                    .arg(io::printablePath(path));
         return false;
     }
     return writeSheet(buffer.data(), path, fontPath, QStringLiteral("png"), error);
@@ -185,7 +180,7 @@ bool drawFont(const QString &fontPath, const QString &sheetPath, const QList<Cod
     if (!reader.read(fntBytes))
         return refused(QStringLiteral("%1 is not a valid FNT file (byte %2: %3); "
                                    "'varnel-cli inspect' lists every problem")
-                        .arg(shownPath(fontPath))
+                        .arg(io::printablePath(fontPath))
                         .arg(reader.violations().first().position)
                         .arg(reader.violations().first().message));
 
@@ -204,18 +199,18 @@ bool drawFont(const QString &fontPath, const QString &sheetPath, const QList<Cod
         for (const CodeRange &range : codes)
             asked.append(formatRange(range.first, range.last));
         return refused(QStringLiteral("%1: no glyph has a code in %2")
-                        .arg(shownPath(fontPath), asked.join(QStringLiteral(", "))));
+                        .arg(io::printablePath(fontPath), asked.join(QStringLiteral(", "))));
     }
     if (indexes.size() > kMaxGlyphsPerSheet)
         return refused(QStringLiteral("%1: %L2 glyphs are more than one sheet holds (%L3); %4")
-                        .arg(shownPath(fontPath))
+                        .arg(io::printablePath(fontPath))
                         .arg(indexes.size())
                         .arg(kMaxGlyphsPerSheet)
                         .arg(kPartAdvice));
     if (strokes > kMaxStrokesPerSheet)
         return refused(QStringLiteral("%1: the glyphs hold %L2 strokes and points, more than one "
                                    "sheet draws (%L3); %4")
-                        .arg(shownPath(fontPath))
+                        .arg(io::printablePath(fontPath))
                         .arg(strokes)
                         .arg(kMaxStrokesPerSheet)
                         .arg(kPartAdvice));
@@ -230,7 +225,7 @@ bool drawFont(const QString &fontPath, const QString &sheetPath, const QList<Cod
         return refused(error);
     QTextStream out(stdout);
     out << "Drew " << indexes.size() << (indexes.size() == 1 ? " glyph" : " glyphs") << " into "
-        << shownPath(sheetPath);
+        << io::printablePath(sheetPath);
     // The glyphs conversion warns about, by the same rule.
     if (sheet.framedCount() > 0)
         out << ", " << sheet.framedCount() << " far outside the font's box (framed red)";
@@ -310,7 +305,7 @@ int runPreview(int argc, char *argv[])
         if (sheetOwners.contains(key)) {
             fail(QStringLiteral("%1: its sheet %2 is %3's already; give the fonts different "
                                 "names or draw them one at a time with -o")
-                     .arg(shownPath(font), shownPath(sheet), shownPath(sheetOwners.value(key))));
+                     .arg(io::printablePath(font), io::printablePath(sheet), io::printablePath(sheetOwners.value(key))));
             allDrawn = false;
             continue;
         }

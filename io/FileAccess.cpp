@@ -1,6 +1,7 @@
 // Opening files: one rule for every program, and reasons in words.
 #include "io/FileAccess.h"
 
+#include <QDir>
 #include <QFile>
 #include <QFileInfo>
 
@@ -193,6 +194,11 @@ void appendEscaped(QString &out, char32_t c)
 }
 
 } // namespace
+
+QString printablePath(const QString &path)
+{
+    return printableName(QDir::toNativeSeparators(path));
+}
 
 QString printableName(const QString &name)
 {

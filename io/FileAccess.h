@@ -39,6 +39,8 @@ QString reasonForErrno(int error);
 // terminal and two different names never print alike. On Windows a
 // backslash separates folders and stays as it is.
 QString printableName(const QString &name);
+// A path as the system writes it (Windows' backslashes), printed as above.
+QString printablePath(const QString &path);
 
 // Bytes of no known encoding, such as a font's header text or a file name
 // that is not valid text: printable ASCII as it is, a backslash doubled,
