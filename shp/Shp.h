@@ -78,7 +78,9 @@ Compiled compile(const QByteArray &text);
 
 // The source of an SHX font that the loader accepts, such that compiling it
 // gives these bytes again. Empty, with the loader's reason, otherwise.
-QByteArray decompile(const QByteArray &shx, QString *reason = nullptr);
+// `codePage`: the code page item (CodePage order) under which a big font's
+// comments name its characters; -1, the one detected from the font.
+QByteArray decompile(const QByteArray &shx, QString *reason = nullptr, int codePage = -1);
 
 // The header text a compiled font of each kind starts with.
 QByteArray defaultHeader(bool unifont, bool bigfont);

@@ -375,7 +375,7 @@ QByteArray rawText(const QByteArray &shx, qint32 kind)
 
 } // namespace
 
-QByteArray decompile(const QByteArray &shx, QString *reason)
+QByteArray decompile(const QByteArray &shx, QString *reason, int codePage)
 {
     ConversionJob job;
     if (!job.loadShxBytes(shx)) {
@@ -384,6 +384,8 @@ QByteArray decompile(const QByteArray &shx, QString *reason)
         return {};
     }
     ConversionJob commands;
+    commands.useCodePage = codePage >= 0;
+    commands.codePageIndex = qMax(codePage, 0);
     commands.loadShxBytes(shx + QByteArray(kPadding, '\0'));
     QByteArray text = Writer(shx, commands).text();
     // The records describe the layouts that fonts are compiled in; a font
