@@ -23,13 +23,16 @@ namespace {
 
 using namespace convert;
 
-// INPUT OUTPUT.fnt: as the dialog's Apply converts.
+// INPUT OUTPUT.fnt: as the dialog's Apply converts; OUTPUT.shx compiles a
+// source, OUTPUT.shp decompiles a font.
 int convertSingle(const QString &input, const QString &output, const Options &options)
 {
     Task task;
     task.input = input;
     task.shown = io::printablePath(input);
     task.output = output;
+    task.to = options.to;
+    task.from = sourceFormat(input, options.to);
     const QString keep = reasonToKeep(task, options.overwrite);
     if (!keep.isEmpty()) {
         task.state = State::Skipped;
@@ -63,7 +66,8 @@ int runConvert(int argc, char *argv[])
     if (request.single)
         return convertSingle(request.paths.first(), request.destination, request.options);
     // Planned whole before anything is made or written.
-    std::vector<Task> tasks = planTasks(request.paths, request.destination, request.recursive);
+    std::vector<Task> tasks = planTasks(request.paths, request.destination, request.recursive,
+                                         request.options.to);
     for (const Task &task : tasks) {
         // Most likely meant as the destination.
         if (task.noFonts)

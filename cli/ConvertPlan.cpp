@@ -11,6 +11,8 @@
 #include <QFileInfo>
 #include <QHash>
 
+#include <algorithm>
+
 #ifndef Q_OS_WIN
 #include <sys/stat.h>
 #endif
@@ -19,7 +21,13 @@ namespace cli::convert {
 
 namespace {
 
-const QLatin1String kFntSuffix(".fnt");
+// The files that can become `to`, which folders are searched for.
+QStringList sourceSuffixes(Format to)
+{
+    if (to == Format::Fnt)
+        return kInputSuffixes;
+    return {suffixOf(to == Format::Shx ? Format::Shp : Format::Shx)};
+}
 
 // font.shx becomes font.fnt beside the input or, with a destination, in it;
 // with -r below it as below the folder argument.
@@ -29,7 +37,7 @@ void planOutputs(std::vector<Task> &tasks, const QString &destination, bool mirr
         if (task.state != State::Pending)
             continue;
         const QFileInfo info(task.input);
-        const QString name = info.completeBaseName() + kFntSuffix;
+        const QString name = info.completeBaseName() + QLatin1Char('.') + suffixOf(task.to);
         if (destination.isEmpty()) {
             task.output = info.dir().filePath(name);
             continue;
@@ -117,6 +125,28 @@ void refuseInputsAsOutputs(std::vector<Task> &tasks)
     }
 }
 
+// a.shx and a.shp in one folder would write one a.fnt: the compiled font is
+// what other programs read, so it is converted and its source skipped.
+// Returns what is left of `group`.
+QList<size_t> preferCompiledFonts(std::vector<Task> &tasks, const QList<size_t> &group)
+{
+    QList<size_t> left;
+    for (size_t i : group) {
+        const auto font = std::find_if(group.cbegin(), group.cend(), [&](size_t j) {
+            return tasks[j].from == Format::Shx
+                   && QFileInfo(tasks[j].input).absolutePath() == QFileInfo(tasks[i].input).absolutePath();
+        });
+        if (tasks[i].from != Format::Shp || font == group.cend()) {
+            left.append(i);
+            continue;
+        }
+        tasks[i].state = State::Skipped;
+        tasks[i].failure = QStringLiteral("%1 becomes the same %2")
+                               .arg(tasks[*font].shown, io::printablePath(tasks[i].output));
+    }
+    return left;
+}
+
 // Two inputs that would write one file: convert neither, so that no result
 // silently replaces another.
 void refuseCollisions(std::vector<Task> &tasks)
@@ -133,7 +163,9 @@ void refuseCollisions(std::vector<Task> &tasks)
         byOutput[key].append(i);
     }
     for (const QString &key : std::as_const(order)) {
-        const QList<size_t> &group = byOutput[key];
+        if (byOutput[key].size() < 2)
+            continue;
+        const QList<size_t> group = preferCompiledFonts(tasks, byOutput[key]);
         if (group.size() < 2)
             continue;
         for (size_t i : group) {
@@ -150,8 +182,44 @@ void refuseCollisions(std::vector<Task> &tasks)
 
 } // namespace
 
-const QStringList kInputSuffixes{QStringLiteral("shx")};
-const QStringList kOutputSuffixes{QStringLiteral("fnt")};
+const QStringList kInputSuffixes{QStringLiteral("shx"), QStringLiteral("shp")};
+const QStringList kOutputSuffixes{QStringLiteral("fnt"), QStringLiteral("shx"), QStringLiteral("shp")};
+
+QString suffixOf(Format format)
+{
+    switch (format) {
+    case Format::Shx:
+        return QStringLiteral("shx");
+    case Format::Shp:
+        return QStringLiteral("shp");
+    case Format::Fnt:
+        break;
+    }
+    return QStringLiteral("fnt");
+}
+
+QString nameOf(Format format)
+{
+    return suffixOf(format).toUpper();
+}
+
+Format formatOf(const QString &path, Format otherwise)
+{
+    for (const Format format : {Format::Fnt, Format::Shx, Format::Shp}) {
+        if (hasSuffixOf(path, {suffixOf(format)}))
+            return format;
+    }
+    return otherwise;
+}
+
+Format sourceFormat(const QString &input, Format to)
+{
+    if (to == Format::Shx)
+        return Format::Shp;
+    if (to == Format::Shp)
+        return Format::Shx;
+    return formatOf(input, Format::Shx) == Format::Shp ? Format::Shp : Format::Shx;
+}
 
 void prepareOutputs(std::vector<Task> &tasks, Overwrite overwrite)
 {
@@ -176,9 +244,10 @@ bool hasSuffixOf(const QString &path, const QStringList &suffixes)
     return suffixes.contains(QFileInfo(path).suffix().toLower());
 }
 
-std::vector<Task> planTasks(const QStringList &paths, const QString &destination, bool recursive)
+std::vector<Task> planTasks(const QStringList &paths, const QString &destination, bool recursive,
+                            Format to)
 {
-    const InputScan scan{kInputSuffixes, recursive};
+    const InputScan scan{sourceSuffixes(to), recursive};
     std::vector<Task> tasks;
     for (const Input &input : collectInputs(paths, scan)) {
         Task task;
@@ -188,8 +257,16 @@ std::vector<Task> planTasks(const QStringList &paths, const QString &destination
         task.nameIsText = input.nameIsText;
         task.folder = input.folder;
         task.noFonts = input.noFonts;
-        if (input.failed())
+        task.to = to;
+        task.from = sourceFormat(input.path, to);
+        if (input.failed()) {
             task.fail(input.failure);
+        } else if (hasSuffixOf(input.path, {suffixOf(to)})) {
+            // Named as it is: converting it would only write it over itself.
+            task.from = to;
+            task.state = State::Skipped;
+            task.failure = QStringLiteral("already an %1 file").arg(nameOf(to));
+        }
         tasks.push_back(task);
     }
     planOutputs(tasks, destination, scan.recursive);

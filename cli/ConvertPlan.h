@@ -17,12 +17,26 @@ extern const QStringList kOutputSuffixes;
 // Whether `path` ends in one of `suffixes`, in any case.
 bool hasSuffixOf(const QString &path, const QStringList &suffixes);
 
+// "fnt", "shx", "shp"; "FNT", "SHX", "SHP".
+QString suffixOf(Format format);
+QString nameOf(Format format);
+// The format a name's suffix says (any case); `otherwise` when it says none.
+Format formatOf(const QString &path, Format otherwise);
+// What an input is read as to become `to`: an SHX file is compiled from SHP,
+// an SHP file decompiled from SHX, and an FNT file made from either, by the
+// input's suffix (SHX when it has neither, so that it fails as one).
+Format sourceFormat(const QString &input, Format to);
+
 // The tasks for the inputs that `paths` name or hold (below them with
-// `recursive`), in their order. font.shx becomes font.fnt beside itself or,
-// with a destination, in it; with `recursive` below it as below its folder
-// argument. An output that is an input's file is refused, and inputs that
-// would write one file are both refused. Nothing is written.
-std::vector<Task> planTasks(const QStringList &paths, const QString &destination, bool recursive);
+// `recursive`), in their order. font.shx becomes font.fnt (or font.shp:
+// `to`) beside itself or, with a destination, in it; with `recursive` below
+// it as below its folder argument. Folders are searched for the files that
+// can become `to`; a file named that is in that format already is skipped.
+// An output that is an input's file is refused; of an SHX font and its SHP
+// source side by side the font is converted, and other inputs that would
+// write one file are all refused. Nothing is written.
+std::vector<Task> planTasks(const QStringList &paths, const QString &destination, bool recursive,
+                            Format to = Format::Fnt);
 
 // -n and -u skip outputs; the folders a mirrored tree needs are made.
 void prepareOutputs(std::vector<Task> &tasks, Overwrite overwrite);

@@ -2,6 +2,7 @@
 // and the JSON report.
 #include "ConvertReport.h"
 #include "Commands.h"
+#include "ConvertPlan.h"
 
 #include "io/FileAccess.h"
 
@@ -33,10 +34,12 @@ QString verboseLine(const Task &task)
 {
     if (task.state == State::Skipped)
         return QStringLiteral("%1: skipped, %2").arg(task.shown, task.failure);
+    const bool shapes = task.to != Format::Fnt;
     QString line = QStringLiteral("%1 -> %2: %3, %L4 %5")
                        .arg(task.shown, io::printablePath(task.output), kindName(task.fontKind))
                        .arg(task.glyphs)
-                       .arg(task.glyphs == 1 ? QStringLiteral("glyph") : QStringLiteral("glyphs"));
+                       .arg(shapes ? (task.glyphs == 1 ? QStringLiteral("shape") : QStringLiteral("shapes"))
+                                   : (task.glyphs == 1 ? QStringLiteral("glyph") : QStringLiteral("glyphs")));
     if (!task.codePage.isEmpty())
         line += QStringLiteral(", code page %1 (%2)")
                     .arg(task.codePage,
@@ -44,9 +47,19 @@ QString verboseLine(const Task &task)
     return line + QStringLiteral(", %L1 bytes, %L2 ms").arg(task.fntSize).arg(task.milliseconds);
 }
 
+// A source's errors as a compiler prints them: "font.shp:12:7: ...".
+void printSourceErrors(const Task &task)
+{
+    QTextStream err(stderr);
+    for (const QString &line : task.sourceErrors.lines(task.shown))
+        err << line << "\n";
+}
+
 void printWarnings(const Task &task)
 {
     QTextStream err(stderr);
+    for (const QString &line : task.sourceWarnings.lines(task.shown, QStringLiteral("warning: ")))
+        err << line << "\n";
     for (const QString &warning : task.warnings)
         err << "varnel-cli: " << task.shown << ": warning: " << warning << "\n";
 }
@@ -86,6 +99,9 @@ QJsonObject jsonFor(const Task &task)
                     task.record.failed() ? task.record.reason : task.failure);
     if (task.record.position >= 0)
         file.insert(QStringLiteral("position"), task.record.position);
+    const QString path = task.nameIsText ? task.input : task.shown;
+    if (!task.sourceErrors.isEmpty())
+        file.insert(QStringLiteral("errors"), QJsonArray::fromStringList(task.sourceErrors.lines(path)));
     if (task.state != State::Converted)
         return file;
     file.insert(QStringLiteral("kind"), kindName(task.fontKind));
@@ -94,8 +110,12 @@ QJsonObject jsonFor(const Task &task)
         file.insert(QStringLiteral("codePage"), task.codePage);
         file.insert(QStringLiteral("codePageForced"), task.codePageForced);
     }
-    file.insert(QStringLiteral("fntBytes"), task.fntSize);
     file.insert(QStringLiteral("milliseconds"), task.milliseconds);
+    file.insert(QStringLiteral("warnings"),
+                QJsonArray::fromStringList(task.sourceWarnings.lines(path) + task.warnings));
+    if (task.to != Format::Fnt)
+        return file;
+    file.insert(QStringLiteral("fntBytes"), task.fntSize);
     QJsonArray ranges;
     for (const fnt::FntRange &range : task.ranges)
         ranges.append(QJsonArray{range.firstCode, range.lastCode});
@@ -111,7 +131,6 @@ QJsonObject jsonFor(const Task &task)
         problems.append(QJsonObject{{QStringLiteral("position"), problem.position},
                                     {QStringLiteral("message"), problem.message}});
     file.insert(QStringLiteral("problems"), problems);
-    file.insert(QStringLiteral("warnings"), QJsonArray::fromStringList(task.warnings));
     return file;
 }
 
@@ -173,9 +192,34 @@ void printJson(const std::vector<Task> &tasks, const Counts &counts, int interru
     std::fputs(QJsonDocument(document).toJson(QJsonDocument::Indented).constData(), stdout);
 }
 
-// "Converted 3 of 5 SHX fonts (1 skipped, 1 failed)."
-void printCounts(size_t total, const Counts &counts)
+// "Converted", "Compiled", "Decompiled".
+QString doneVerb(Format to)
 {
+    return to == Format::Shx   ? QStringLiteral("Compiled")
+           : to == Format::Shp ? QStringLiteral("Decompiled")
+                               : QStringLiteral("Converted");
+}
+
+// What the inputs of a batch are: "SHX font", "SHP fonts", "SHX and SHP fonts".
+QString inputsNoun(const std::vector<Task> &tasks, size_t total)
+{
+    bool shx = false;
+    bool shp = false;
+    for (const Task &task : tasks) {
+        if (!task.folder) {
+            shx = shx || task.from == Format::Shx;
+            shp = shp || task.from == Format::Shp;
+        }
+    }
+    const QString formats = shx && shp ? QStringLiteral("SHX and SHP") : nameOf(shp ? Format::Shp : Format::Shx);
+    return formats + (total == 1 ? QStringLiteral(" font") : QStringLiteral(" fonts"));
+}
+
+// "Converted 3 of 5 SHX fonts (1 skipped, 1 failed)."
+void printCounts(const std::vector<Task> &tasks, Format to, const Counts &counts)
+{
+    const size_t total = size_t(std::count_if(tasks.cbegin(), tasks.cend(),
+                                              [](const Task &task) { return !task.folder; }));
     QStringList parts;
     if (counts.skipped > 0)
         parts << QStringLiteral("%1 skipped").arg(counts.skipped);
@@ -188,8 +232,8 @@ void printCounts(size_t total, const Counts &counts)
                                : QStringLiteral("%1 folders unreadable").arg(folders));
     if (counts.notStarted > 0)
         parts << QStringLiteral("%1 not started").arg(counts.notStarted);
-    QTextStream(stdout) << "Converted " << counts.converted << " of " << total
-                        << (total == 1 ? " SHX font" : " SHX fonts")
+    QTextStream(stdout) << doneVerb(to) << " " << counts.converted << " of " << total << " "
+                        << inputsNoun(tasks, total)
                         << (parts.isEmpty() ? QString()
                                             : QStringLiteral(" (%1)").arg(parts.join(QStringLiteral(", "))))
                         << ".\n";
@@ -241,7 +285,10 @@ void Reporter::flush()
 
 void Reporter::print(const Task &task)
 {
-    if (m_options.json || m_options.verbosity == Verbosity::Quiet)
+    if (m_options.json)
+        return;
+    printSourceErrors(task);
+    if (m_options.verbosity == Verbosity::Quiet)
         return;
     if (m_options.verbosity == Verbosity::Verbose
         && (task.state == State::Converted || task.state == State::Skipped))
@@ -276,9 +323,7 @@ int printSummary(const std::vector<Task> &tasks, const Options &options, int int
         return status;
     }
     if (options.verbosity != Verbosity::Quiet || interruptedBy)
-        printCounts(size_t(std::count_if(tasks.cbegin(), tasks.cend(),
-                                         [](const Task &task) { return !task.folder; })),
-                    counts);
+        printCounts(tasks, options.to, counts);
     if (counts.failed.isEmpty())
         return status;
     QTextStream err(stderr);
@@ -294,6 +339,10 @@ int reportSingle(const Task &task, const Options &options)
         return printSummary({task}, options, 0);
 
     QTextStream out(stdout), err(stderr);
+    if (!task.sourceErrors.isEmpty()) {
+        printSourceErrors(task);
+        return Failure;
+    }
     if (task.state == State::Failed) {
         const QString &about = task.record.outcome == ConversionOutcome::WriteFailed ? task.output : task.input;
         err << "varnel-cli: " << io::printablePath(about) << ": " << task.failure << "\n";
@@ -305,7 +354,9 @@ int reportSingle(const Task &task, const Options &options)
         out << "Skipped: " << task.failure << "\n";
         return Success;
     }
-    out << outcomeText(ConversionOutcome::Converted) << "\n";
+    out << (task.to == Format::Fnt ? outcomeText(ConversionOutcome::Converted)
+                                   : doneVerb(task.to) + QStringLiteral(" successfully"))
+        << "\n";
     if (options.verbosity == Verbosity::Verbose)
         out << verboseLine(task) << "\n";
     out.flush();

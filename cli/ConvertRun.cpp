@@ -5,6 +5,10 @@
 #include "ConvertReport.h"
 #include "ConvertWarnings.h"
 
+#include "ConvertPlan.h"
+
+#include "io/FileAccess.h"
+#include "io/SafeWrite.h"
 #include "io/TemporaryFiles.h"
 
 #include <QElapsedTimer>
@@ -29,31 +33,146 @@ extern "C" void stopBatch(int signal)
     g_stopSignal.store(signal);
 }
 
-// "Failed to read SHX file: the shape table runs past the end of the file (...)"
-QString failureText(const ConversionFailure &failure)
+// "Failed to read SHX file: the shape table runs past the end of the file (...)";
+// "Failed to write SHP file: permission denied".
+QString failureText(const Task &task)
 {
-    const QString text = outcomeText(failure.outcome);
+    const ConversionFailure &failure = task.record;
+    const bool read = failure.outcome == ConversionOutcome::ReadFailed;
+    const Format format = read ? task.from : task.to;
+    const QString text = format == Format::Shx || format == Format::Fnt
+                             ? outcomeText(failure.outcome)
+                             : QStringLiteral("Failed to %1 %2 file")
+                                   .arg(read ? QStringLiteral("read") : QStringLiteral("write"),
+                                        nameOf(format));
     return failure.reason.isEmpty() ? text : text + QStringLiteral(": ") + failure.reason;
 }
 
-} // namespace
+bool failRead(Task &task, const QString &reason)
+{
+    task.record = {ConversionOutcome::ReadFailed, reason, -1};
+    task.fail(failureText(task));
+    return false;
+}
 
-namespace {
+// Writes an SHX or SHP output, as FNT files are written.
+bool writeOutput(Task &task, const QByteArray &bytes)
+{
+    const io::WriteResult written = io::writeFileSafely(task.output, bytes, task.input, {suffixOf(task.to)});
+    if (!written.ok) {
+        task.record = {ConversionOutcome::WriteFailed, written.reason, -1};
+        task.fail(failureText(task));
+        return false;
+    }
+    task.fntSize = bytes.size();
+    return true;
+}
+
+// The source compiled, read as SHX files are: a regular file, bounded.
+// Its errors fail the task; they and its warnings are kept with their places.
+bool compileSource(Task &task, QByteArray &shx)
+{
+    if (!hasSuffixOf(task.input, {suffixOf(Format::Shp)}))
+        return failRead(task, QStringLiteral("not an .shp file"));
+    const io::ReadResult read = io::readRegularFile(task.input, io::kMaxFontFileBytes);
+    if (!read.ok)
+        return failRead(task, read.reason);
+    shp::Compiled compiled = shp::compile(read.bytes);
+    task.sourceWarnings = compiled.warnings;
+    if (!compiled.errors.isEmpty()) {
+        task.sourceErrors = compiled.errors;
+        const qint64 count = compiled.errors.shown.size() + compiled.errors.more;
+        task.record = {ConversionOutcome::ReadFailed,
+                       count == 1 ? QStringLiteral("1 error") : QStringLiteral("%L1 errors").arg(count), -1};
+        task.fail(QStringLiteral("Failed to compile SHP file: ") + task.record.reason);
+        return false;
+    }
+    shx = compiled.shx;
+    return true;
+}
+
+// What a loaded SHX font is, for the report of a compiled or decompiled one.
+void describe(Task &task, const ConversionJob &job)
+{
+    task.state = State::Converted;
+    task.fontKind = job.fontKind;
+    task.glyphs = int(job.shapeMap.size()) - int(job.shapeMap.contains(0));
+    if (job.fontKind & ConversionJob::kBigfontKind) {
+        task.codePage = kCodePageNames.value(job.codePageKind);
+        task.codePageForced = job.useCodePage;
+    }
+}
+
+void compileTask(Task &task, const Options &options)
+{
+    QByteArray shx;
+    if (!compileSource(task, shx) || !writeOutput(task, shx))
+        return;
+    ConversionJob job;
+    job.loadShxBytes(shx);
+    describe(task, job);
+    task.codePage.clear(); // compiling reads no code page
+    if (options.useCodePage)
+        task.warnings << QStringLiteral("--code-page has no effect on compiling");
+}
+
+void decompileTask(Task &task, const Options &options)
+{
+    ConversionJob job;
+    job.useCodePage = options.useCodePage;
+    job.codePageIndex = options.codePageIndex;
+    if (!job.loadShx(task.input)) {
+        task.record = job.failure;
+        task.fail(failureText(task));
+        return;
+    }
+    QString reason;
+    const QByteArray text = shp::decompile(job.loadedShx(), &reason,
+                                           options.useCodePage ? options.codePageIndex : -1);
+    if (text.isEmpty()) {
+        failRead(task, reason);
+        return;
+    }
+    if (!writeOutput(task, text))
+        return;
+    describe(task, job);
+    if (options.useCodePage && !(job.fontKind & ConversionJob::kBigfontKind))
+        task.warnings << QStringLiteral("--code-page has no effect: this is not a big font");
+}
+
+// The FNT file made from the SHX file, or from the SHX font a source compiles
+// to, under the input's own name.
+bool makeFnt(Task &task, ConversionJob &job)
+{
+    if (task.from == Format::Shx) {
+        job.shxPath = task.input;
+        job.fntPath = task.output;
+        job.convert();
+        task.record = job.failure;
+        return !job.failure.failed();
+    }
+    QByteArray shx;
+    if (!compileSource(task, shx))
+        return false;
+    job.convertBytes(shx, QFileInfo(task.input).baseName());
+    task.record = job.failure;
+    if (job.failure.failed())
+        return false;
+    const io::WriteResult written =
+        io::writeFileSafely(task.output, job.fntBytes, task.input, {suffixOf(Format::Fnt)});
+    if (!written.ok)
+        task.record = {ConversionOutcome::WriteFailed, written.reason, -1};
+    return written.ok;
+}
 
 void convertAndCheck(Task &task, const Options &options)
 {
-    QElapsedTimer timer;
-    timer.start();
     ConversionJob job;
-    job.shxPath = task.input;
-    job.fntPath = task.output;
     job.useCodePage = options.useCodePage;
     job.codePageIndex = options.codePageIndex;
-    job.convert();
-    task.milliseconds = timer.elapsed();
-    task.record = job.failure;
-    if (job.failure.failed()) {
-        task.fail(failureText(job.failure));
+    if (!makeFnt(task, job)) {
+        if (task.state != State::Failed)
+            task.fail(failureText(task));
         return;
     }
     task.state = State::Converted;
@@ -76,6 +195,19 @@ void convertAndCheck(Task &task, const Options &options)
     task.warnings = warningsFor(job, font, job.fntBytes, options, options.json, task.extents);
 }
 
+void runTask(Task &task, const Options &options)
+{
+    QElapsedTimer timer;
+    timer.start();
+    if (task.to == Format::Shx)
+        compileTask(task, options);
+    else if (task.to == Format::Shp)
+        decompileTask(task, options);
+    else
+        convertAndCheck(task, options);
+    task.milliseconds = timer.elapsed();
+}
+
 } // namespace
 
 void convertTask(Task &task, const Options &options)
@@ -83,11 +215,9 @@ void convertTask(Task &task, const Options &options)
     // The conversion gives its own memory back when it runs out; checking
     // the image may run out too. Either way only this font fails.
     try {
-        convertAndCheck(task, options);
+        runTask(task, options);
     } catch (const std::bad_alloc &) {
-        task.record = {ConversionOutcome::ReadFailed,
-                       QStringLiteral("not enough memory to convert this font"), -1};
-        task.fail(failureText(task.record));
+        failRead(task, QStringLiteral("not enough memory to convert this font"));
     }
 }
 

@@ -201,7 +201,7 @@ using cli::kCommands;
 const QStringList kValueOptions{QStringLiteral("-o"),         QStringLiteral("--output"),
                                 QStringLiteral("--output-dir"), QStringLiteral("-j"),
                                 QStringLiteral("--jobs"),     QStringLiteral("--code-page"),
-                                QStringLiteral("--codes")};
+                                QStringLiteral("--codes"),      QStringLiteral("--to")};
 
 // The index of the first argument that is neither an option nor an option's
 // value (options may come before the command), or -1.

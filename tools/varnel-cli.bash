@@ -1,4 +1,4 @@
-# bash completion for varnel-cli: subcommands, options and code page names.
+# bash completion for varnel-cli: subcommands, options, code page names and formats.
 _varnel_cli()
 {
     local cur prev command word i
@@ -10,7 +10,7 @@ _varnel_cli()
     word=0
     for ((i = 1; i < COMP_CWORD; i++)); do
         case ${COMP_WORDS[i]} in
-            -o|--output|--output-dir|-j|--jobs|--code-page|--codes) ((i++)) ;;
+            -o|--output|--output-dir|-j|--jobs|--code-page|--codes|--to) ((i++)) ;;
             -*) ;;
             *) command=${COMP_WORDS[i]}; word=${i}; break ;;
         esac
@@ -20,6 +20,9 @@ _varnel_cli()
     case ${prev} in
         --code-page)
             COMPREPLY=($(compgen -W "${code_pages}" -- "${cur}"))
+            return ;;
+        --to)
+            COMPREPLY=($(compgen -W "fnt shx shp" -- "${cur}"))
             return ;;
         -j|--jobs|--codes)
             COMPREPLY=()
@@ -41,8 +44,8 @@ _varnel_cli()
             options="-o --output --codes --code-page -h --help --help-all"
             files='!*.@(shx|SHX|fnt|FNT)' ;;
         *)
-            options="-o --output --output-dir -r --recursive -n --no-clobber -u --update -q --quiet --verbose --json -j --jobs --code-page -v --version -h --help"
-            files='!*.@(shx|SHX|fnt|FNT)' ;;
+            options="-o --output --output-dir --to -r --recursive -n --no-clobber -u --update -q --quiet --verbose --json -j --jobs --code-page -v --version -h --help"
+            files='!*.@(shx|SHX|shp|SHP|fnt|FNT)' ;;
     esac
 
     if [[ ${cur} == -* ]]; then

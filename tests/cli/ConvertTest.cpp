@@ -39,6 +39,9 @@ private slots:
     void destinations();
     void outputsThatAreOneFileCollide();
     void outputsThatAreInputsAreRefused();
+    void samplesAsSourcesGiveTheirFonts();
+    void sourcesInBatches();
+    void sourceErrorsAsACompilerPrintsThem();
     void fontTooDeepToOpenIsListed();
     void outputFolderFailuresSayWhy_data();
     void outputFolderFailuresSayWhy();
@@ -118,8 +121,10 @@ void ConvertTest::usageErrorsWriteNothing_data()
     QTest::newRow("-o FILE.fnt with a folder") << "-o y.fnt deep" << "y.fnt names one file, but deep is a folder";
     QTest::newRow("missing folder last") << "good.shx new/" << "new/: no such file or folder; to convert into a folder, use -o new/";
     QTest::newRow("file as a folder") << "good.shx/" << "good.shx/: good.shx is a file, not a folder";
-    QTest::newRow("folder without fonts") << "good.shx empty/" << "empty/: no SHX files in this folder; to convert into it, use -o empty/";
-    QTest::newRow("fonts only below") << "deep" << "deep: no SHX files in this folder, only in the folders below it: add -r";
+    QTest::newRow("folder without fonts") << "good.shx empty/" << "empty/: no SHX or SHP files in this folder; to convert into it, use -o empty/";
+    QTest::newRow("fonts only below") << "deep" << "deep: no SHX or SHP files in this folder, only in the folders below it: add -r";
+    QTest::newRow("--to against OUT") << "--to shp good.shx out.fnt" << "--to shp, but out.fnt names an FNT file: give one";
+    QTest::newRow("-o FILE in the input's format") << "-o x.shx good.shx" << "good.shx is an SHX file already";
     QTest::newRow("empty argument") << "good.shx " << "varnel-cli: an empty argument names no file or folder\n";
     QTest::newRow("no threads") << "-j 0 good.shx" << "-j needs a whole number of threads, 1 or more";
     QTest::newRow("unknown code page") << "good.shx x.fnt --code-page latin1"
@@ -221,6 +226,9 @@ void ConvertTest::destinations_data()
                                           << QStringList{"in/a.fnt", "in/sub/a.fnt", "in/sub/b.fnt"};
     QTest::newRow("one name from two folders: neither") << "-o out in in/sub" << 1
                                                         << QStringList{"out", "out/b.fnt"};
+    QTest::newRow("--to shp mirrors the tree")
+        << "--to shp -r -o out in" << 0
+        << QStringList{"out", "out/a.shp", "out/sub", "out/sub/a.shp", "out/sub/b.shp"};
 }
 
 void ConvertTest::destinations()
@@ -295,8 +303,74 @@ void ConvertTest::outputsThatAreInputsAreRefused()
     QVERIFY2(result.err.contains("a.shx: would overwrite the input file\n")
                  && result.err.contains("b.shx: would overwrite the input file a.shx\n"),
              qPrintable(result.err));
+    QVERIFY(QFile::link("a.shx", path("c.shp")));
+    QCOMPARE(run({"a.shx", "c.shp"}).err, QStringLiteral("varnel-cli: c.shp: Failed to write SHP file: "
+                                                          "would overwrite the input file\n"));
     QCOMPARE(read("a.shx"), lineFont());
 #endif
+}
+
+// shx -> shp -> fnt is shx -> fnt; the committed sources compile to the
+// committed fonts; decompiling what a source compiles to gives the text again.
+void ConvertTest::samplesAsSourcesGiveTheirFonts()
+{
+    for (const QString &name : QStringList{"varnel-sans", "varnel-uni", "varnel-big"}) {
+        const QString sample = QStringLiteral(VARNEL_SAMPLES_DIR "/") + name;
+        QVERIFY(write(name + ".shx", readFile(sample + ".shx")));
+        for (const QStringList &step : {QStringList{name + ".shx", "direct.fnt"}, {name + ".shx", name + ".shp"},
+                                        {name + ".shp", "made.fnt"}, {sample + ".shp", "made.shx"},
+                                        {"made.shx", "again.shp"}})
+            QCOMPARE(run(step).exitCode, 0);
+        QCOMPARE(read("made.fnt"), read("direct.fnt"));
+        QCOMPARE(read("made.shx"), read(name + ".shx"));
+        QCOMPARE(read("again.shp"), read(name + ".shp"));
+    }
+}
+
+void ConvertTest::sourcesInBatches()
+{
+    QVERIFY(write("in/a.shx", lineFont()) && write("b.shx", lineFont(3)));
+    QCOMPARE(run({"in/a.shx", "in/a.shp"}).out, QStringLiteral("Decompiled successfully\n"));
+    QCOMPARE(run({"b.shx", "in/b.shp"}).exitCode, 0);
+
+    // a.shp beside a.shx would write the same a.fnt: the font is converted.
+    const Run both = run({"--verbose", "in"});
+    QCOMPARE(both.out, QStringLiteral("in/a.shp: skipped, in/a.shx becomes the same in/a.fnt\n")
+                           + both.out.section('\n', 1, 2) + "\nConverted 2 of 3 SHX and SHP fonts (1 skipped).\n");
+    QVERIFY2(both.out.contains("in/b.shp -> in/b.fnt: shape font, 1 glyph"), qPrintable(both.out));
+    QCOMPARE(read("in/b.fnt"), [&] { run({"b.shx"}); return read("b.fnt"); }());
+
+    // --to shx looks for sources only; a font named is one already.
+    const Run compiled = run({"--to", "shx", "-o", "out", "in", "b.shx"});
+    QCOMPARE(compiled.out, QStringLiteral("Compiled 2 of 3 SHX and SHP fonts (1 skipped).\n"));
+    QCOMPARE(read("out/a.shx"), read("in/a.shx"));
+    QCOMPARE(read("out/b.shx"), read("b.shx"));
+    QCOMPARE(QJsonDocument::fromJson(run({"--json", "--to", "shx", "b.shx"}).out.toUtf8())["files"][0]["reason"]
+                 .toString(), QStringLiteral("already an SHX file"));
+}
+
+// Every error with its place, nothing written; warnings alike, but the
+// source compiles.
+void ConvertTest::sourceErrorsAsACompilerPrintsThem()
+{
+    QVERIFY(write("bad.shp", "*0,4,bad\n8,2,0,0\n*65,3,A\n014,0\n*70000,2,\n014,1\n"));
+    QVERIFY(write("kept.shp", "*0,4,kept\n8,2,0,0\n*!65,4,A\n014,010\n*66,2,B\n014,0\n"));
+    const QStringList before = entries();
+    for (const QString &output : QStringList{"bad.shx", "bad.fnt"}) {
+        const Run result = run({"bad.shp", output});
+        QCOMPARE(result.exitCode, 1);
+        QCOMPARE(result.out, QString());
+        QCOMPARE(result.err, QStringLiteral("bad.shp:3:5: the record says 3 bytes and holds 2\n"
+                                            "bad.shp:5:1: 0x11170 is not a shape number\n"));
+    }
+    QCOMPARE(entries(), before);
+    const Run batch = run({"bad.shp", "kept.shp"});
+    QCOMPARE(batch.exitCode, 1);
+    QVERIFY2(batch.err.endsWith("kept.shp:3:1: warning: record kept as written: the record says 4 bytes and "
+                                "holds 2, it does not end with 0\n1 input failed:\n"
+                                "  bad.shp: Failed to compile SHP file: 2 errors\n"),
+             qPrintable(batch.err));
+    QCOMPARE(run({"-q", "kept.shp", "kept.shx"}).err, QString());
 }
 
 void ConvertTest::fontTooDeepToOpenIsListed()
