@@ -167,10 +167,14 @@ bool makeFnt(Task &task, ConversionJob &job)
 
 void convertAndCheck(Task &task, const Options &options)
 {
+    QElapsedTimer timer;
+    timer.start();
     ConversionJob job;
     job.useCodePage = options.useCodePage;
     job.codePageIndex = options.codePageIndex;
-    if (!makeFnt(task, job)) {
+    const bool made = makeFnt(task, job);
+    task.milliseconds = timer.elapsed();
+    if (!made) {
         if (task.state != State::Failed)
             task.fail(failureText(task));
         return;
@@ -197,14 +201,16 @@ void convertAndCheck(Task &task, const Options &options)
 
 void runTask(Task &task, const Options &options)
 {
+    if (task.to == Format::Fnt) {
+        convertAndCheck(task, options);
+        return;
+    }
     QElapsedTimer timer;
     timer.start();
     if (task.to == Format::Shx)
         compileTask(task, options);
-    else if (task.to == Format::Shp)
-        decompileTask(task, options);
     else
-        convertAndCheck(task, options);
+        decompileTask(task, options);
     task.milliseconds = timer.elapsed();
 }
 
