@@ -2,10 +2,9 @@
 // own place, and no new conversion once interrupted.
 #include "ConvertRun.h"
 #include "Commands.h"
+#include "ConvertPlan.h"
 #include "ConvertReport.h"
 #include "ConvertWarnings.h"
-
-#include "ConvertPlan.h"
 
 #include "io/FileAccess.h"
 #include "io/SafeWrite.h"
@@ -123,6 +122,8 @@ void decompileTask(Task &task, const Options &options)
     job.codePageIndex = options.codePageIndex;
     if (!job.loadShx(task.input)) {
         task.record = job.failure;
+        if (!task.record.failed()) // as the conversion says it
+            task.record = {ConversionOutcome::ReadFailed, QStringLiteral("not a font this program can read"), -1};
         task.fail(failureText(task));
         return;
     }
