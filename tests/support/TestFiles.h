@@ -9,6 +9,9 @@
 
 #include <functional>
 
+// Fails with the whole of `text` when it lacks `part`.
+#define VERIFY_CONTAINS(text, part) QVERIFY2((text).contains(part), qPrintable(text))
+
 namespace shxtest {
 
 // The whole file, or nothing when it cannot be read.
