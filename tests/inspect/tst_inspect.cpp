@@ -60,19 +60,16 @@ private slots:
     void textPrintsApart();
     void inspectTellsEachShxKind_data();
     void inspectTellsEachShxKind();
-    void inspectNotesMissingSubshapesAndEmptyGlyphs();
     void inspectRefusesWhatIsNotARegularFile();
     void inspectJsonNamesEveryField();
     void inspectTakesFolders();
-    void previewWritesFontPngHereAndNothingElse();
-    void previewReversedRangeIsAUsageError();
+    void helpManualAndCompletionListEveryOption();
+#ifdef VARNEL_HAVE_PREVIEW
+    void previewWritesOneSheetPerFontHere();
     void previewDrawsWhereTheStrokesAre();
     void previewFarGlyphKeepsCellsReadable();
     void previewFramesTheGlyphsConversionWarnsAbout();
-    void previewRefusesASheetTooLarge();
-    void helpManualAndCompletionListEveryOption();
 
-#ifdef VARNEL_HAVE_PREVIEW
 private:
     QImage sheet(const QString &name) const
     {
@@ -165,6 +162,9 @@ void InspectTest::inspectTellsEachShxKind_data()
         << QStringList{"kind:     big font", "shapes:   1, height 10",
                        "escapes:  0x0081-0x00FE", "code page: gbc (detected)",
                        "glyphs:   1 in 1 range: 0x4E00"};
+    QTest::newRow("notes") << shapeFont(8, {{32, definition("space", ShapeCode().penUp().vector(8, 0))},
+                                            {65, definition("A", ShapeCode().vector(4, 0).subshape(90))}})
+                           << QStringList{"missing subshapes: 0x0041 calls 0x005A", "draw nothing: 0x0020"};
 }
 
 void InspectTest::inspectTellsEachShxKind()
@@ -177,16 +177,6 @@ void InspectTest::inspectTellsEachShxKind()
     QCOMPARE(result.exitCode, 0);
     for (const QString &line : lines)
         QVERIFY2(result.out.contains("  " + line + "\n"), qPrintable(line + "\n" + result.out));
-}
-
-void InspectTest::inspectNotesMissingSubshapesAndEmptyGlyphs()
-{
-    QVERIFY(write("notes.shx", shapeFont(8, {{32, definition("space", ShapeCode().penUp().vector(8, 0))},
-                                             {65, definition("A", ShapeCode().vector(4, 0).subshape(90))}})));
-    const Run result = run({"inspect", "notes.shx"});
-    QCOMPARE(result.exitCode, 0);
-    QVERIFY2(result.out.contains("missing subshapes: 0x0041 calls 0x005A\n"), qPrintable(result.out));
-    QVERIFY2(result.out.contains("draw nothing: 0x0020\n"), qPrintable(result.out));
 }
 
 void InspectTest::inspectRefusesWhatIsNotARegularFile()
@@ -209,7 +199,7 @@ void InspectTest::inspectRefusesWhatIsNotARegularFile()
     }
     // A name that would drive the terminal is shown escaped.
     const Run result = run({"inspect", "bad\x1b[2Jname.fnt"});
-    QVERIFY2(result.err.contains("bad\\x1b[2Jname.fnt: no such file"), qPrintable(result.err));
+    VERIFY_CONTAINS(result.err, "bad\\x1b[2Jname.fnt: no such file");
 }
 
 void InspectTest::inspectJsonNamesEveryField()
@@ -218,10 +208,7 @@ void InspectTest::inspectJsonNamesEveryField()
     QVERIFY(write("cut.fnt", QByteArray(40, 'x')));
     const Run result = run({"inspect", "--json", "big.shx", "cut.fnt", "gone.shx"});
     QCOMPARE(result.exitCode, 1);
-    QJsonParseError error;
-    const QJsonDocument document = QJsonDocument::fromJson(result.out.toUtf8(), &error);
-    QVERIFY2(error.error == QJsonParseError::NoError, qPrintable(error.errorString()));
-    const QJsonArray files = document.object().value("files").toArray();
+    const QJsonArray files = QJsonDocument::fromJson(result.out.toUtf8())["files"].toArray();
     QCOMPARE(files.size(), 3);
 
     // Every field of each kind of entry, as a script reading the report sees it.
@@ -254,158 +241,7 @@ void InspectTest::inspectTakesFolders()
     // Fonts only in the folders below: -r is what is missing.
     const Run above = run({"inspect", "fonts/.."});
     QCOMPARE(above.exitCode, 1);
-    QVERIFY2(above.err.contains("no SHX or FNT files in this folder, only in the folders below it: add -r"),
-             qPrintable(above.err));
-}
-
-void InspectTest::previewWritesFontPngHereAndNothingElse()
-{
-#ifndef VARNEL_HAVE_PREVIEW
-    QSKIP("varnel-cli is built without preview");
-#else
-    QVERIFY(write("one.shx", shapeFont(8, {{65, definition("A", kBar)}})));
-    QVERIFY(write("sub/two.shx", shapeFont(8, {{66, definition("B", kBar)}})));
-    const Run result = run({"preview", "one.shx", "sub/two.shx"});
-    QCOMPARE(result.exitCode, 0);
-    QCOMPARE(entries(), (QStringList{"one.png", "one.shx", "sub", "sub/two.shx", "two.png"}));
-    QVERIFY(!QImage(path("two.png")).isNull());
-
-    // Two fonts of one name would share a sheet: the second is refused.
-    QVERIFY(write("sub/one.fnt", "never read"));
-    const Run clash = run({"preview", "one.shx", "sub/one.fnt"});
-    QCOMPARE(clash.exitCode, 1);
-    QVERIFY2(clash.err.contains("sub/one.fnt") && clash.err.contains("one.png"), qPrintable(clash.err));
-#endif
-}
-
-void InspectTest::previewReversedRangeIsAUsageError()
-{
-#ifndef VARNEL_HAVE_PREVIEW
-    QSKIP("varnel-cli is built without preview");
-#else
-    QVERIFY(write("one.shx", shapeFont(8, {{65, definition("A", kBar)}})));
-    const Run result = run({"preview", "one.shx", "--codes", "5-1"});
-    QCOMPARE(result.exitCode, 2);
-    QVERIFY2(result.err.contains("reversed"), qPrintable(result.err));
-    QCOMPARE(entries(), QStringList{"one.shx"});
-    // A range with no glyph is answered in the notation codes are printed in.
-    const Run empty = run({"preview", "one.shx", "--codes", "0x3000-0x3100"});
-    QCOMPARE(empty.exitCode, 1);
-    QVERIFY2(empty.err.contains("0x3000-0x3100"), qPrintable(empty.err));
-#endif
-}
-
-void InspectTest::previewDrawsWhereTheStrokesAre()
-{
-#ifndef VARNEL_HAVE_PREVIEW
-    QSKIP("varnel-cli is built without preview");
-#else
-    // Height 8: a pen-up move of 5 lifts the pen 5 / 8 * 128 = 80 units over
-    // the baseline, then a vector of 8 draws 128 units, origin to advance.
-    const ShapeCode lift = ShapeCode().penUp().move(0, 5).penDown().vector(8, 0);
-    QVERIFY(write("lift.shx", shapeFont(8, {{65, definition("L", lift)}})));
-    QCOMPARE(run({"preview", "lift.shx"}).exitCode, 0);
-    const QImage image = sheet("lift.png");
-
-    // In the glyph box the baseline row is blue, the origin and advance
-    // columns orange, the strokes black.
-    const QRect box = pixels(image, isBox).first;
-    QRect ink;
-    QList<int> guides;
-    int baseline = -1;
-    for (int y = box.top(); y <= box.bottom(); ++y) {
-        for (int x = box.left(); x <= box.right(); ++x) {
-            const QRgb p = image.pixel(x, y);
-            ink |= qMax(qMax(qRed(p), qGreen(p)), qBlue(p)) < 110 ? QRect(x, y, 1, 1) : QRect();
-            if (y == box.center().y() && qRed(p) > qBlue(p) + 60)
-                guides << x;
-            if (x == box.left() && qBlue(p) > qRed(p) + 60)
-                baseline = y;
-        }
-    }
-    QCOMPARE(guides.size(), 2);
-    // One row of ink (give or take the pen) from guide to guide...
-    QVERIFY(ink.height() <= 3);
-    QVERIFY(qAbs(ink.left() - guides[0]) <= 2 && qAbs(ink.right() - guides[1]) <= 2);
-    // ...80 of those 128 units above the baseline.
-    const double unit = (guides[1] - guides[0]) / 128.0, rise = baseline - ink.center().y();
-    QVERIFY2(qAbs(rise - 80 * unit) <= 2, qPrintable(QString::number(rise / unit)));
-#endif
-}
-
-void InspectTest::previewFarGlyphKeepsCellsReadable()
-{
-#ifndef VARNEL_HAVE_PREVIEW
-    QSKIP("varnel-cli is built without preview");
-#else
-    QList<Entry> glyphs{{65, definition("A", ShapeCode().vector(8, 4))}, {66, definition("B", kBar)},
-                        {67, definition("C", kBar)}};
-    QVERIFY(write("near.shx", shapeFont(8, glyphs)));
-    // Twenty moves of 127 units: 2,540 shape units, some 40,000 FNT units away.
-    ShapeCode far = ShapeCode().penUp();
-    for (int i = 0; i < 20; ++i)
-        far.move(127, 0);
-    glyphs[1] = {66, definition("B", far.penDown().vector(8, 4))}; // a cell between two others
-    QVERIFY(write("far.shx", shapeFont(8, glyphs)));
-    QCOMPARE(run({"preview", "near.shx"}).exitCode, 0);
-    QCOMPARE(run({"preview", "far.shx"}).exitCode, 0);
-
-    // The far glyph's cell is as large as the others, clipped and framed red.
-    const QSize nearCells = pixels(sheet("near.png"), isBox).first.size();
-    const QSize farCells = pixels(sheet("far.png"), isBox).first.size();
-    QVERIFY2(qAbs(farCells.width() - nearCells.width()) <= 1
-                 && qAbs(farCells.height() - nearCells.height()) <= 1,
-             qPrintable(QStringLiteral("%1x%2 against %3x%4").arg(farCells.width())
-                            .arg(farCells.height()).arg(nearCells.width()).arg(nearCells.height())));
-    const auto isRed = [](QRgb p) { return qRed(p) > 180 && qGreen(p) < 90 && qBlue(p) < 90; };
-    QCOMPARE(pixels(sheet("near.png"), isRed).second, 0);
-    QVERIFY(pixels(sheet("far.png"), isRed).second > 10);
-#endif
-}
-
-// The box is where the file puts it: glyph A reaches 2,032 units below the
-// baseline, which is raised to 2,032 for it, and B stands on that baseline.
-// D's whole circle reaches far left, but not the part of it drawn.
-void InspectTest::previewFramesTheGlyphsConversionWarnsAbout()
-{
-#ifndef VARNEL_HAVE_PREVIEW
-    QSKIP("varnel-cli is built without preview");
-#else
-    const ShapeCode deep = ShapeCode().penUp().move(0, -127).penDown().vector(8, 0);
-    const ShapeCode high = ShapeCode().penUp().move(0, 127).penDown().vector(8, 0);
-    QVERIFY(write("raised.shx",
-                  shapeFont(8, {{65, definition("A", deep)},
-                                {66, definition("B", ShapeCode().vector(8, 4))},
-                                {67, definition("C", high)},
-                                {68, definition("D", ShapeCode().octantArc(30, 0x01))}})));
-    const Run converted = run({"raised.shx", "raised.fnt"});
-    QVERIFY2(converted.err.contains("warning: 2 glyphs reach more than 4 font heights outside "
-                                    "the font's box (x 0 to 128, y 2,032 to 2,160): 0x0041 (")
-                 && converted.err.contains(", 0x0043 ("),
-             qPrintable(converted.err));
-    const Run drawn = run({"preview", "raised.fnt"});
-    QCOMPARE(drawn.out, QStringLiteral("Drew 4 glyphs into raised.png, 2 far outside the font's "
-                                       "box (framed red)\n"));
-#endif
-}
-
-void InspectTest::previewRefusesASheetTooLarge()
-{
-#ifndef VARNEL_HAVE_PREVIEW
-    QSKIP("varnel-cli is built without preview");
-#else
-    QList<Entry> many;
-    for (quint16 code = 0x8140; code < 0x8140 + 2049; ++code)
-        many.append({code, definition("", kBar)});
-    QVERIFY(write("many.shx", bigfont({{0x81, 0xFE}}, many)));
-    const Run all = run({"preview", "many.shx"});
-    QCOMPARE(all.exitCode, 1);
-    QVERIFY2(all.err.contains("2,049 glyphs") && all.err.contains("--codes"), qPrintable(all.err));
-    QCOMPARE(entries(), QStringList{"many.shx"});
-    // Glyph codes are the Unicode codes conversion maps them to.
-    QCOMPARE(run({"preview", "many.shx", "--codes", "0-0x4E10"}).exitCode, 0);
-    QCOMPARE(entries(), (QStringList{"many.png", "many.shx"}));
-#endif
+    VERIFY_CONTAINS(above.err, "no SHX or FNT files in this folder, only in the folders below it: add -r");
 }
 
 void InspectTest::helpManualAndCompletionListEveryOption()
@@ -465,6 +301,127 @@ void InspectTest::helpManualAndCompletionListEveryOption()
     for (const char *name : {"unicode", "euc-kr", "big5", "gbc", "shift-jis"})
         QVERIFY2(completion.contains(name) && manual.contains(name), qPrintable(name));
 }
+
+#ifdef VARNEL_HAVE_PREVIEW
+void InspectTest::previewWritesOneSheetPerFontHere()
+{
+    QVERIFY(write("one.shx", shapeFont(8, {{65, definition("A", kBar)}})));
+    QVERIFY(write("sub/two.shx", shapeFont(8, {{66, definition("B", kBar)}})));
+    QVERIFY(write("sub/one.fnt", "never read"));
+    QList<Entry> many;
+    for (quint16 code = 0x8140; code < 0x8140 + 2049; ++code)
+        many.append({code, definition("", kBar)});
+    QVERIFY(write("many.shx", bigfont({{0x81, 0xFE}}, many)));
+    const QStringList before = entries();
+    // Refused before anything is drawn: a reversed range (a usage error), a
+    // range without a glyph (in the notation codes are printed in) and a
+    // sheet too large.
+    const std::tuple<const char *, int, const char *> refused[] = {
+        {"one.shx --codes 5-1", 2, "the range 5-1 is reversed"},
+        {"one.shx --codes 0x3000-0x3100", 1, "0x3000-0x3100"},
+        {"many.shx", 1, "2,049 glyphs"}};
+    for (const auto &[arguments, exitCode, message] : refused) {
+        const Run result = run(QStringList{"preview"} + QString(arguments).split(' '));
+        QCOMPARE(result.exitCode, exitCode);
+        VERIFY_CONTAINS(result.err, message);
+        QCOMPARE(entries(), before);
+    }
+    // Each sheet lands here, named after its font. Glyph codes are the
+    // Unicode codes conversion maps them to.
+    QCOMPARE(run({"preview", "one.shx", "sub/two.shx"}).exitCode, 0);
+    QCOMPARE(run({"preview", "many.shx", "--codes", "0-0x4E10"}).exitCode, 0);
+    // Two fonts of one name would share a sheet: the second is refused.
+    const Run clash = run({"preview", "one.shx", "sub/one.fnt"});
+    QCOMPARE(clash.exitCode, 1);
+    VERIFY_CONTAINS(clash.err, "sub/one.fnt: its sheet one.png is one.shx's already");
+    QStringList after = before + QStringList{"many.png", "one.png", "two.png"};
+    after.sort();
+    QCOMPARE(entries(), after);
+    QVERIFY(!QImage(path("two.png")).isNull());
+}
+
+void InspectTest::previewDrawsWhereTheStrokesAre()
+{
+    // Height 8: a pen-up move of 5 lifts the pen 5 / 8 * 128 = 80 units over
+    // the baseline, then a vector of 8 draws 128 units, origin to advance.
+    const ShapeCode lift = ShapeCode().penUp().move(0, 5).penDown().vector(8, 0);
+    QVERIFY(write("lift.shx", shapeFont(8, {{65, definition("L", lift)}})));
+    QCOMPARE(run({"preview", "lift.shx"}).exitCode, 0);
+    const QImage image = sheet("lift.png");
+
+    // In the glyph box the baseline row is blue, the origin and advance
+    // columns orange, the strokes black.
+    const QRect box = pixels(image, isBox).first;
+    QRect ink;
+    QList<int> guides;
+    int baseline = -1;
+    for (int y = box.top(); y <= box.bottom(); ++y) {
+        for (int x = box.left(); x <= box.right(); ++x) {
+            const QRgb p = image.pixel(x, y);
+            ink |= qMax(qMax(qRed(p), qGreen(p)), qBlue(p)) < 110 ? QRect(x, y, 1, 1) : QRect();
+            if (y == box.center().y() && qRed(p) > qBlue(p) + 60)
+                guides << x;
+            if (x == box.left() && qBlue(p) > qRed(p) + 60)
+                baseline = y;
+        }
+    }
+    QCOMPARE(guides.size(), 2);
+    // One row of ink (give or take the pen) from guide to guide...
+    QVERIFY(ink.height() <= 3);
+    QVERIFY(qAbs(ink.left() - guides[0]) <= 2 && qAbs(ink.right() - guides[1]) <= 2);
+    // ...80 of those 128 units above the baseline.
+    const double unit = (guides[1] - guides[0]) / 128.0, rise = baseline - ink.center().y();
+    QVERIFY2(qAbs(rise - 80 * unit) <= 2, qPrintable(QString::number(rise / unit)));
+}
+
+void InspectTest::previewFarGlyphKeepsCellsReadable()
+{
+    QList<Entry> glyphs{{65, definition("A", ShapeCode().vector(8, 4))}, {66, definition("B", kBar)},
+                        {67, definition("C", kBar)}};
+    QVERIFY(write("near.shx", shapeFont(8, glyphs)));
+    // Twenty moves of 127 units: 2,540 shape units, some 40,000 FNT units away.
+    ShapeCode far = ShapeCode().penUp();
+    for (int i = 0; i < 20; ++i)
+        far.move(127, 0);
+    glyphs[1] = {66, definition("B", far.penDown().vector(8, 4))}; // a cell between two others
+    QVERIFY(write("far.shx", shapeFont(8, glyphs)));
+    QCOMPARE(run({"preview", "near.shx"}).exitCode, 0);
+    QCOMPARE(run({"preview", "far.shx"}).exitCode, 0);
+
+    // The far glyph's cell is as large as the others, clipped and framed red.
+    const QSize nearCells = pixels(sheet("near.png"), isBox).first.size();
+    const QSize farCells = pixels(sheet("far.png"), isBox).first.size();
+    QVERIFY2(qAbs(farCells.width() - nearCells.width()) <= 1
+                 && qAbs(farCells.height() - nearCells.height()) <= 1,
+             qPrintable(QStringLiteral("%1x%2 against %3x%4").arg(farCells.width())
+                            .arg(farCells.height()).arg(nearCells.width()).arg(nearCells.height())));
+    const auto isRed = [](QRgb p) { return qRed(p) > 180 && qGreen(p) < 90 && qBlue(p) < 90; };
+    QCOMPARE(pixels(sheet("near.png"), isRed).second, 0);
+    QVERIFY(pixels(sheet("far.png"), isRed).second > 10);
+}
+
+// The box is where the file puts it: glyph A reaches 2,032 units below the
+// baseline, which is raised to 2,032 for it, and B stands on that baseline.
+// D's whole circle reaches far left, but not the part of it drawn.
+void InspectTest::previewFramesTheGlyphsConversionWarnsAbout()
+{
+    const ShapeCode deep = ShapeCode().penUp().move(0, -127).penDown().vector(8, 0);
+    const ShapeCode high = ShapeCode().penUp().move(0, 127).penDown().vector(8, 0);
+    QVERIFY(write("raised.shx",
+                  shapeFont(8, {{65, definition("A", deep)},
+                                {66, definition("B", ShapeCode().vector(8, 4))},
+                                {67, definition("C", high)},
+                                {68, definition("D", ShapeCode().octantArc(30, 0x01))}})));
+    const Run converted = run({"raised.shx", "raised.fnt"});
+    QVERIFY2(converted.err.contains("warning: 2 glyphs reach more than 4 font heights outside "
+                                    "the font's box (x 0 to 128, y 2,032 to 2,160): 0x0041 (")
+                 && converted.err.contains(", 0x0043 ("),
+             qPrintable(converted.err));
+    const Run drawn = run({"preview", "raised.fnt"});
+    QCOMPARE(drawn.out, QStringLiteral("Drew 4 glyphs into raised.png, 2 far outside the font's "
+                                       "box (framed red)\n"));
+}
+#endif
 
 QTEST_GUILESS_MAIN(InspectTest)
 #include "tst_inspect.moc"
