@@ -4,6 +4,7 @@
 // write that fails part way, as on a full disk, is in tst_hostile.)
 #include "ShxBuilder.h"
 #include "TestFiles.h"
+#include "io/FileAccess.h"
 #include "io/SafeWrite.h"
 #include "io/TemporaryFiles.h"
 #include "job/ConversionJob.h"
@@ -22,7 +23,9 @@ using namespace shxtest;
 
 namespace {
 
-const QByteArray kOldContent("an older file that must survive\n");
+// Longer than the image of smallFont() that replaces it.
+const QByteArray kOldContent = QByteArray("an older file that must survive\n").repeated(8);
+const char *const kVictim = "private/font.fnt";
 // The conventional unprivileged user and group, for files we do not own.
 constexpr uid_t kNobody = 65534;
 constexpr gid_t kNogroup = 65534;
@@ -30,6 +33,14 @@ constexpr gid_t kNogroup = 65534;
 QByteArray smallFont()
 {
     return shapeFont(12, {{65, definition("A", ShapeCode().vector(4, 2).vector(4, 0))}});
+}
+
+// What smallFont() converts to, as font.shx.
+QByteArray smallFnt()
+{
+    ConversionJob job;
+    job.convertBytes(smallFont(), QStringLiteral("font"));
+    return job.fntBytes;
 }
 
 struct stat statOf(const QString &path)
@@ -201,51 +212,62 @@ private slots:
                                                     : QStringList{"preview", shx, "-o", output};
         const Run cli = runProgram(QStringLiteral(VARNEL_CLI_PATH), arguments, dir.path(), 30000);
         QCOMPARE(cli.exitCode, 1);
-        QVERIFY2(cli.err.contains(reason), qPrintable(cli.err));
+        VERIFY_CONTAINS(cli.err, reason);
         QCOMPARE(snapshot(dir.path()), before);
     }
 
     void refusedTargets_data()
     {
         // A fresh folder holds font.shx and secret.conf; `setup` makes the
-        // target, `target` is written, nothing in the folder may change.
+        // input and the target, `target` is written, nothing in the folder
+        // may change: no temporary file stays either.
         QTest::addColumn<QString>("setup");
         QTest::addColumn<QString>("target");
         QTest::addColumn<QString>("reason");
-
-        QTest::newRow("dangling link to a name that is not a font")
-            << "link new.conf" << "font.fnt"
-            << "the output is a link to a file that is not an .fnt file";
-        QTest::newRow("link to a link to a file that is not a font")
-            << "link other.fnt, other.fnt link secret.conf" << "font.fnt"
-            << "the output is a link to a file that is not an .fnt file";
-        QTest::newRow("links in a ring") << "link other.fnt, other.fnt link font.fnt"
-                                         << "font.fnt" << "too many levels of links";
-        QTest::newRow("missing output folder") << "" << "missing/font.fnt"
-                                               << "the output folder does not exist";
-        QTest::newRow("folder named like a font") << "folder" << "font.fnt" << "is a folder";
-        QTest::newRow("name past the file system's limit")
-            << "" << QString(252, 'n') + ".fnt" << "file name too long";
-        QTest::newRow("folder we may not write") << "write-protect" << "font.fnt"
-                                                 << "permission denied";
+        const auto row = [](const char *name, const char *setup, const QString &target,
+                            const char *reason) {
+            QTest::newRow(name) << QString(setup) << target << QString(reason);
+        };
+        const char *notAFont = "the output is a link to a file that is not an .fnt file";
+        row("dangling link to a name that is not a font", "link new.conf", "font.fnt", notAFont);
+        row("link to a link to a file that is not a font",
+            "link other.fnt, other.fnt link secret.conf", "font.fnt", notAFont);
+        row("links in a ring", "link other.fnt, other.fnt link font.fnt", "font.fnt",
+            "too many levels of links");
+        row("missing output folder", "", "missing/font.fnt", "the output folder does not exist");
+        row("folder named like a font", "folder", "font.fnt", "is a folder");
+        row("name past the file system's limit", "", QString(252, 'n') + ".fnt",
+            "file name too long");
+        row("folder we may not write", "write-protect", "font.fnt", "permission denied");
+        row("suffix .bak behind .fnt", "old", "font.fnt.bak",
+            "the output name does not end in .fnt");
+        row("write-protected file", "old, locked", "font.fnt", "permission denied");
+        row("font cut inside its index", "old, input cut", "font.fnt",
+            "the shape table runs past the end of the file (entry 0 at byte 30, file has 30 bytes)");
+        // Refused by its size before it is read, though it starts as a font.
+        row("font padded past the size bound", "old, input padded", "font.fnt",
+            "too large (16,777,217 bytes, at most 16,777,216 bytes)");
+        // A pipe would block open(), /dev/zero never ends.
+        row("pipe named like a font", "old, input pipe", "font.fnt", "not a regular file");
+        row("endless device named like a font", "old, input zero", "font.fnt",
+            "not a regular file");
     }
 
-    // Each refusal has its own reason, and neither the input, nor a link's
-    // target, nor the folder changes: no temporary file stays either.
     void refusedTargets()
     {
         QFETCH(QString, setup);
         QFETCH(QString, target);
         QFETCH(QString, reason);
-        if (setup == "write-protect" && ::geteuid() == 0)
-            QSKIP("root writes into write-protected folders");
+        if ((setup.contains("write-protect") || setup.contains("locked")) && ::geteuid() == 0)
+            QSKIP("root writes to what is write-protected");
 
         QTemporaryDir dir;
         const QString shx = dir.filePath("font.shx");
-        QVERIFY(writeFile(shx, smallFont()) && writeFile(dir.filePath("secret.conf"), kOldContent));
+        QVERIFY(writeFile(dir.filePath("secret.conf"), kOldContent));
         const QString output = dir.filePath(target);
-        // Each step is "[NAME.fnt] link|hard link TO", "folder" or "pipe";
-        // without a name it makes the target.
+        // Each step is "[NAME.fnt] link|hard link TO", "folder", "old" (an old
+        // file there), "locked" (the old file read-only), "write-protect" (the
+        // folder) or "input KIND"; without a name a link is the target.
         for (const QString &step : setup.split(", ", Qt::SkipEmptyParts)) {
             QStringList words = step.split(' ');
             const QString to = words.takeLast();
@@ -259,83 +281,94 @@ private slots:
                                QFile::encodeName(from).constData()) == 0);
             else if (to == "folder")
                 QVERIFY(QDir().mkdir(output));
+            else if (to == "old")
+                QVERIFY(writeFile(output, kOldContent));
             else if (to == "pipe")
-                QVERIFY(::mkfifo(QFile::encodeName(output).constData(), 0600) == 0);
+                QVERIFY(::mkfifo(QFile::encodeName(shx).constData(), 0600) == 0);
+            else if (to == "zero")
+                QVERIFY(QFile::link(QStringLiteral("/dev/zero"), shx));
+            else if (to == "cut")
+                QVERIFY(writeFile(shx, smallFont().left(30)));
+            else if (to == "padded") // sparse: no disk used
+                QVERIFY(writeFile(shx, smallFont())
+                        && QFile::resize(shx, io::kMaxFontFileBytes + 1));
         }
-        const QStringList entries = entriesBelow(dir.path());
+        if (!QFileInfo(shx).isSymLink() && !QFileInfo::exists(shx))
+            QVERIFY(writeFile(shx, smallFont()));
+        if (setup.contains("locked"))
+            QVERIFY(QFile::setPermissions(output, QFileDevice::ReadOwner));
+        const QMap<QString, QByteArray> before = snapshot(dir.path());
         if (setup == "write-protect")
-            QVERIFY(QFile::setPermissions(dir.path(), QFileDevice::ReadOwner | QFileDevice::ExeOwner));
+            QVERIFY(QFile::setPermissions(dir.path(),
+                                          QFileDevice::ReadOwner | QFileDevice::ExeOwner));
 
         const QString got = convert(shx, output);
         QFile::setPermissions(dir.path(), QFileDevice::ReadOwner | QFileDevice::WriteOwner
                                               | QFileDevice::ExeOwner);
         QCOMPARE(got, reason);
-        QCOMPARE(entriesBelow(dir.path()), entries);
-        QCOMPARE(readFile(shx), smallFont());
-        QCOMPARE(readFile(dir.filePath("secret.conf")), kOldContent);
-        QVERIFY(!QFileInfo::exists(dir.filePath("new.conf")));
+        QCOMPARE(snapshot(dir.path()), before);
     }
 
-    // A link to an .fnt file (any case, existing or not) is followed: the
-    // file it leads to gets the font and the link stays a link.
-    void linksToFontsAreFollowed()
+    void linksAreFollowed_data()
     {
+        // A fresh folder holds font.shx, fonts/Existing.FNT, private/font.fnt
+        // and shared/ (sticky, world-writable). `link` leads to `to` (from
+        // the folder when it starts with '/') and is ours or the folder
+        // owner's; writing `target` puts the font into `lands`.
+        QTest::addColumn<QString>("link");
+        QTest::addColumn<QString>("to");
+        QTest::addColumn<bool>("ours");
+        QTest::addColumn<QString>("target");
+        QTest::addColumn<QString>("lands");
+        const auto row = [](const char *name, const char *link, const char *to, bool ours,
+                            const char *target, const char *lands) {
+            QTest::newRow(name) << QString(link) << QString(to) << ours << QString(target)
+                                << QString(lands);
+        };
+        // A link to an .fnt file, in any case, existing or not.
+        row("to a font", "a.fnt", "fonts/Existing.FNT", true, "a.fnt", "fonts/Existing.FNT");
+        row("to a new font", "b.fnt", "/fonts/new.fnt", true, "b.fnt", "fonts/new.fnt");
+        // Anyone can plant a link in a shared folder; ours and the folder
+        // owner's are followed, on the way as at the end (hostileTargets has
+        // the ones that are not).
+        row("our own link", "shared/font.fnt", "/private/font.fnt", true, "shared/font.fnt",
+            kVictim);
+        row("the folder owner's link", "shared/font.fnt", "../private/font.fnt", false,
+            "shared/font.fnt", kVictim);
+        row("our own folder link on the way", "shared/dir", "/private", true, "shared/dir/font.fnt",
+            kVictim);
+        row("the folder owner's folder link on the way", "shared/dir", "../private", false,
+            "shared/dir/font.fnt", kVictim);
+    }
+
+    void linksAreFollowed()
+    {
+        QFETCH(QString, link);
+        QFETCH(QString, to);
+        QFETCH(bool, ours);
+        QFETCH(QString, target);
+        QFETCH(QString, lands);
+        if (!ours && ::geteuid() != 0)
+            QSKIP("only root can give a link and a folder to another user");
         QTemporaryDir dir;
         const QString shx = dir.filePath("font.shx");
-        QVERIFY(writeFile(shx, smallFont()) && QDir(dir.path()).mkdir("fonts"));
-        const QString existing = dir.filePath("fonts/Existing.FNT");
-        QVERIFY(writeFile(existing, kOldContent));
-        QVERIFY(QFile::link("fonts/Existing.FNT", dir.filePath("a.fnt")));
-        QVERIFY(QFile::link(dir.filePath("fonts/new.fnt"), dir.filePath("b.fnt")));
+        QVERIFY(writeFile(shx, smallFont()) && writeFile(dir.filePath(kVictim), kOldContent)
+                && writeFile(dir.filePath("fonts/Existing.FNT"), kOldContent)
+                && QDir(dir.path()).mkdir("shared"));
+        const QByteArray shared = QFile::encodeName(dir.filePath("shared"));
+        QVERIFY(::chmod(shared.constData(), 01777) == 0);
+        QVERIFY(QFile::link(to.startsWith('/') ? dir.path() + to : to, dir.filePath(link)));
+        if (!ours)
+            QVERIFY(::lchown(QFile::encodeName(dir.filePath(link)), kNobody, kNogroup) == 0
+                    && ::chown(shared.constData(), kNobody, kNogroup) == 0);
+        QStringList after = entriesBelow(dir.path()) << lands;
+        after.removeDuplicates();
+        after.sort();
 
-        QCOMPARE(convert(shx, dir.filePath("a.fnt")), QString("converted"));
-        QCOMPARE(convert(shx, dir.filePath("b.fnt")), QString("converted"));
-        ConversionJob reference;
-        QCOMPARE(reference.convertBytes(smallFont(), "font"), ConversionOutcome::Converted);
-        QCOMPARE(readFile(existing), reference.fntBytes);
-        QCOMPARE(readFile(dir.filePath("fonts/new.fnt")), reference.fntBytes);
-        QVERIFY(QFileInfo(dir.filePath("a.fnt")).isSymLink());
-        QVERIFY(QFileInfo(dir.filePath("b.fnt")).isSymLink());
-        QCOMPARE(entriesBelow(dir.filePath("fonts")), QStringList({"Existing.FNT", "new.fnt"}));
-    }
-
-    void sharedFolderLinks_data()
-    {
-        QTest::addColumn<bool>("linkOwnedByUs");
-        QTest::addColumn<bool>("onTheWay"); // a link to the folder, not to the file
-        QTest::newRow("our own link") << true << false;
-        QTest::newRow("the folder owner's link") << false << false;
-        QTest::newRow("our own folder link on the way") << true << true;
-        QTest::newRow("the folder owner's folder link on the way") << false << true;
-    }
-
-    // In a sticky world-writable folder anyone can plant a link; the links
-    // we or the folder's owner made are followed, on the way as at the end
-    // (hostileTargets has the ones that are not).
-    void sharedFolderLinks()
-    {
-        QFETCH(bool, linkOwnedByUs);
-        QFETCH(bool, onTheWay);
-        QTemporaryDir dir;
-        const QString shared = dir.filePath("shared");
-        QVERIFY(QDir().mkdir(shared));
-        QVERIFY(::chmod(QFile::encodeName(shared).constData(), 01777) == 0);
-        const QString shx = dir.filePath("font.shx");
-        const QString victim = dir.filePath("private/font.fnt");
-        QVERIFY(writeFile(shx, smallFont()) && writeFile(victim, kOldContent));
-        const QString link = shared + (onTheWay ? "/dir" : "/font.fnt");
-        QVERIFY(QFile::link(onTheWay ? dir.filePath("private") : victim, link));
-        const QByteArray linkName = QFile::encodeName(link);
-        if (!linkOwnedByUs) {
-            if (::geteuid() != 0)
-                QSKIP("only root can give a link and a folder to another user");
-            QVERIFY(::lchown(linkName, kNobody, kNogroup) == 0
-                    && ::chown(QFile::encodeName(shared).constData(), kNobody, kNogroup) == 0);
-        }
-
-        QCOMPARE(convert(shx, onTheWay ? link + "/font.fnt" : link), QString("converted"));
-        QVERIFY(readFile(victim) != kOldContent);
-        QCOMPARE(entriesBelow(shared), QStringList({onTheWay ? "dir" : "font.fnt"}));
+        QCOMPARE(convert(shx, dir.filePath(target)), QString("converted"));
+        QCOMPARE(readFile(dir.filePath(lands)), smallFnt());
+        QVERIFY(QFileInfo(dir.filePath(link)).isSymLink());
+        QCOMPARE(entriesBelow(dir.path()), after);
     }
 
     void replacedFileKeepsModeAndOwner_data()
@@ -365,8 +398,9 @@ private slots:
 
         QCOMPARE(convert(shx, fnt), QString("converted"));
         const struct stat after = statOf(fnt);
-        QVERIFY(readFile(fnt) != kOldContent);
-        QCOMPARE(after.st_ino == before.st_ino, false); // replaced, not written in place
+        // Replaced, not written in place: no tail of the longer old file stays.
+        QCOMPARE(readFile(fnt), smallFnt());
+        QVERIFY(after.st_ino != before.st_ino);
         QCOMPARE(int(after.st_mode & 07777), mode & 0777);
         QCOMPARE(after.st_uid, before.st_uid);
         QCOMPARE(after.st_gid, before.st_gid);
