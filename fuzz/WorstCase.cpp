@@ -1,11 +1,13 @@
 // varnel-worst-case [--cli PROGRAM] [NAME...]: converts every font of the
-// hostile catalogue (or those whose name contains a NAME) in a child process
+// hostile catalogue, SHP sources compiled first (or those whose name
+// contains a NAME), in a child process
 // of its own and prints the time (wall clock and processor) and peak memory
 // each one took; then draws each one's glyph sheet with `varnel-cli preview`
 // (the varnel-cli beside this program unless --cli names one) and prints
 // the same figures for that. A child still running after five minutes is
 // stopped and reported as a hang.
 #include "HostileFonts.h"
+#include "shp/Shp.h"
 
 #include <QDir>
 #include <QElapsedTimer>
@@ -67,17 +69,35 @@ void printFigures(const Measurement &m)
     std::printf("%8.3f %8.3f %9.1f", m.seconds, m.cpuSeconds, m.peakKiB / 1024.0);
 }
 
+// A font of the catalogue, written to a file of its own: the children read
+// it there, so that their peak memory is not the whole catalogue's, which a
+// child shares with its parent (and keeps across exec).
+struct Case
+{
+    const char *name;
+    bool source;
+    qint64 size;
+    QString path;
+};
+
 // Converts in memory; true when the child answered (converted or refused).
-bool measureConversion(const hostile::HostileFont &font)
+bool measureConversion(const Case &font)
 {
     int pipeFds[2];
     if (::pipe(pipeFds) != 0)
         return false;
     const Measurement m = inChild([&] {
         ::close(pipeFds[0]);
+        QFile file(font.path);
+        const QByteArray bytes = file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+        const shp::Compiled compiled = font.source ? shp::compile(bytes) : shp::Compiled();
         ConversionJob job;
-        const qint64 size[2] = {qint64(job.convertBytes(font.bytes, QStringLiteral("worst"))),
-                                job.fntBytes.size()};
+        const qint64 size[2] = {
+            font.source && compiled.shx.isEmpty()
+                ? qint64(ConversionOutcome::ReadFailed)
+                : qint64(job.convertBytes(font.source ? compiled.shx : bytes,
+                                          QStringLiteral("worst"))),
+            job.fntBytes.size()};
         ::_exit(::write(pipeFds[1], size, sizeof size) == sizeof size ? 0 : 1);
     });
     ::close(pipeFds[1]);
@@ -87,24 +107,19 @@ bool measureConversion(const hostile::HostileFont &font)
     const bool answered = read && m.exited() && WEXITSTATUS(m.status) == 0;
     const char *outcomes[] = {"converted", "read failed", "write failed"};
     printFigures(m);
-    std::printf(" %10lld %10lld  %-13s %s\n", static_cast<long long>(font.bytes.size()),
+    std::printf(" %10lld %10lld  %-13s %s\n", static_cast<long long>(font.size),
                 static_cast<long long>(result[1]),
                 m.hung() ? "HUNG" : answered ? outcomes[result[0]] : "CRASHED", font.name);
     return answered;
 }
 
 // Draws the font's sheet as PNG; true when varnel-cli drew it or refused it.
-bool measurePreview(const QString &cli, const QTemporaryDir &dir, const hostile::HostileFont &font)
+bool measurePreview(const QString &cli, const QTemporaryDir &dir, const Case &font)
 {
-    const QString fontPath = dir.filePath(QStringLiteral("font.shx"));
     const QString sheetPath = dir.filePath(QStringLiteral("font.png"));
-    QFile file(fontPath);
     QFile::remove(sheetPath);
-    if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate) || file.write(font.bytes) != font.bytes.size())
-        return false;
-    file.close();
     const QByteArray program = QFile::encodeName(cli);
-    const QByteArray fontArg = QFile::encodeName(fontPath);
+    const QByteArray fontArg = QFile::encodeName(font.path);
     const QByteArray sheetArg = QFile::encodeName(sheetPath);
     const Measurement m = inChild([&] {
         const int null = ::open("/dev/null", O_WRONLY);
@@ -147,28 +162,41 @@ int main(int argc, char *argv[])
         else
             names << QString::fromLocal8Bit(argv[i]);
     }
-    QList<hostile::HostileFont> fonts;
-    for (const hostile::HostileFont &font : hostile::catalogue()) {
-        if (selected(font.name, names))
-            fonts.append(font);
+    QTemporaryDir dir;
+    if (!dir.isValid()) {
+        std::printf("no folder for the fonts: %s\n", qPrintable(dir.errorString()));
+        return 1;
+    }
+    QList<Case> fonts;
+    for (const hostile::HostileFont &font : hostile::catalogue() + hostile::sources()) {
+        if (!selected(font.name, names))
+            continue;
+        const Case one{font.name, font.source, font.bytes.size(),
+                       dir.filePath(QStringLiteral("%1.%2").arg(fonts.size()).arg(
+                           font.source ? QStringLiteral("shp") : QStringLiteral("shx")))};
+        QFile file(one.path);
+        if (!file.open(QIODevice::WriteOnly) || file.write(font.bytes) != font.bytes.size()) {
+            std::printf("cannot write %s\n", qPrintable(one.path));
+            return 1;
+        }
+        fonts.append(one);
     }
 
     bool allAnswered = true;
     std::printf("conversion, in memory\n%8s %8s %9s %10s %10s  %-13s %s\n", "seconds", "cpu s",
                 "peak MiB", "input", "output", "outcome", "font");
-    for (const hostile::HostileFont &font : std::as_const(fonts)) {
+    for (const Case &font : std::as_const(fonts)) {
         allAnswered = measureConversion(font) && allAnswered;
         std::fflush(stdout);
     }
 
-    QTemporaryDir dir;
-    if (!QFileInfo(cli).isExecutable() || !dir.isValid()) {
+    if (!QFileInfo(cli).isExecutable()) {
         std::printf("\nno preview figures: %s is not there\n", qPrintable(cli));
         return allAnswered ? 0 : 1;
     }
     std::printf("\nglyph sheet, %s preview FONT -o SHEET.png\n%8s %8s %9s %10s  %-13s %s\n",
                 qPrintable(cli), "seconds", "cpu s", "peak MiB", "sheet", "outcome", "font");
-    for (const hostile::HostileFont &font : std::as_const(fonts)) {
+    for (const Case &font : std::as_const(fonts)) {
         allAnswered = measurePreview(cli, dir, font) && allAnswered;
         std::fflush(stdout);
     }

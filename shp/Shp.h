@@ -4,6 +4,8 @@
 // text gives the same bytes again. docs/shp.md describes the text.
 #pragma once
 
+#include "io/FileAccess.h"
+
 #include <QByteArray>
 #include <QList>
 #include <QString>
@@ -11,10 +13,10 @@
 namespace shp {
 
 // The bounds of the SHX side: 16-bit shape counts and definition lengths,
-// 32-bit positions.
+// and the size every command reads, for the source and the font it makes.
 constexpr qint64 kMaxShapes = 0xFFFF;
 constexpr qint64 kMaxDefinitionBytes = 0xFFFF;
-constexpr qint64 kMaxFileBytes = 0x7FFFFFFF;
+constexpr qint64 kMaxFileBytes = io::kMaxFontFileBytes;
 constexpr int kMaxLineLength = 128;
 // A source with more faults than this shows the first ones and a count.
 constexpr int kMaxShownMessages = 20;
@@ -31,6 +33,16 @@ struct Messages
     QList<Message> shown; // the first kMaxShownMessages
     qint64 more = 0;      // how many more there were
     void add(int line, int column, const QString &text);
+    // The same, with the text worded only when it is shown: a source of
+    // millions of faults is counted, not worded.
+    template<typename Text>
+    void addLazily(int line, int column, Text &&text)
+    {
+        if (shown.size() < kMaxShownMessages)
+            add(line, column, text());
+        else
+            ++more;
+    }
     bool isEmpty() const { return shown.isEmpty(); }
     // "PATH:LINE:COLUMN: [prefix]text" per message, then "and N more".
     QStringList lines(const QString &path, const QString &prefix = QString()) const;
@@ -68,6 +80,7 @@ Source parse(const QByteArray &text);
 struct Compiled
 {
     QByteArray shx; // empty when there are errors
+    qint64 records = 0; // `*` records read
     Messages errors;
     Messages warnings;
 };

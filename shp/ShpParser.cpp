@@ -1,5 +1,6 @@
 // Reading SHP text into records; every fault is reported with its line and
 // column, as a compiler does, and reading goes on to find the next one.
+#include "io/FileAccess.h"
 #include "shp/Shp.h"
 #include "shx/ShxReasons.h"
 
@@ -76,13 +77,25 @@ bool readNumber(const char *begin, const char *end, qint64 &value)
     return true;
 }
 
-// A field as written, shortened so an endless one cannot flood the terminal.
+// A field as written, shortened so an endless one cannot flood the terminal,
+// and with control characters and bytes outside ASCII escaped, so that it
+// cannot drive it either.
 QString quoted(const char *begin, const char *end)
 {
     constexpr qsizetype kShown = 24;
-    const QString text = QString::fromLatin1(begin, qMin<qsizetype>(end - begin, kShown));
+    const QString text =
+        io::printableBytes(QByteArray::fromRawData(begin, qMin<qsizetype>(end - begin, kShown)));
     return QStringLiteral("\"%1%2\"").arg(text, end - begin > kShown ? QStringLiteral("...")
                                                                       : QString());
+}
+
+// The end of the line that starts at `p`: a line ends with LF, CR LF or a
+// CR alone, as files written on any system do.
+const char *lineEndOf(const char *p, const char *end)
+{
+    while (p < end && *p != '\n' && *p != '\r')
+        ++p;
+    return p;
 }
 
 // A value in a message: hexadecimal, as shape numbers are usually written.
@@ -114,7 +127,11 @@ public:
     void run(const QByteArray &text);
 
 private:
-    void error(int column, const QString &text) { m_source.errors.add(m_line, column, text); }
+    template<typename Text>
+    void error(int column, Text &&text)
+    {
+        m_source.errors.addLazily(m_line, column, std::forward<Text>(text));
+    }
     int columnOf(const char *p) const { return int(qMin<qint64>(p - m_lineStart + 1, INT_MAX)); }
     void readRecordLine(const char *begin, const char *end);
     bool readFields(const char *begin, const char *end);
@@ -138,8 +155,10 @@ bool Parser::number(const char *begin, const char *end, qint64 &value, const QSt
 {
     if (readNumber(begin, end, value))
         return true;
-    error(columnOf(begin), begin == end ? QStringLiteral("%1 is missing").arg(what)
-                                        : QStringLiteral("%1 is not a number").arg(quoted(begin, end)));
+    error(columnOf(begin), [&] {
+        return begin == end ? QStringLiteral("%1 is missing").arg(what)
+                            : QStringLiteral("%1 is not a number").arg(quoted(begin, end));
+    });
     return false;
 }
 
@@ -150,15 +169,18 @@ void Parser::run(const QByteArray &text)
     while (p < end) {
         m_line = int(qMin<qint64>(qint64(m_line) + 1, INT_MAX));
         m_lineStart = p;
-        const char *lineEnd = find(p, end, '\n');
-        const char *next = lineEnd < end ? lineEnd + 1 : end;
-        if (lineEnd > p && lineEnd[-1] == '\r')
-            --lineEnd;
+        const char *lineEnd = lineEndOf(p, end);
+        const char *next = lineEnd;
+        if (next < end && *next == '\r')
+            ++next;
+        if (next < end && *next == '\n')
+            ++next;
         if (lineEnd - p > kMaxLineLength)
-            error(kMaxLineLength + 1,
-                  QStringLiteral("the line has %1 characters, more than %2")
-                      .arg(shx::grouped(lineEnd - p))
-                      .arg(kMaxLineLength));
+            error(kMaxLineLength + 1, [&] {
+                return QStringLiteral("the line has %1 characters, more than %2")
+                    .arg(shx::grouped(lineEnd - p))
+                    .arg(kMaxLineLength);
+            });
         const char *stop = find(p, lineEnd, ';');
         const char *b = p;
         while (b < stop && isBlank(*b))
@@ -193,14 +215,13 @@ void Parser::readRecordLine(const char *begin, const char *end)
     while (p < end && ((*p >= 'A' && *p <= 'Z') || (*p >= 'a' && *p <= 'z')))
         ++p;
     if (p > word) {
-        const QByteArray keyword = QByteArray(word, p - word).toUpper();
         const Keyword *found = nullptr;
         for (const Keyword &k : kKeywords) {
-            if (keyword == k.text && (m_record.kept || !k.keptOnly))
+            if (qstrnicmp(word, p - word, k.text) == 0 && (m_record.kept || !k.keptOnly))
                 found = &k;
         }
         if (!found) {
-            error(1, QStringLiteral("unknown record %1").arg(quoted(begin, end)));
+            error(1, [&] { return QStringLiteral("unknown record %1").arg(quoted(begin, end)); });
             return;
         }
         m_record.kind = found->kind;
@@ -220,7 +241,8 @@ void Parser::readRecordLine(const char *begin, const char *end)
         if (p == end || *p != ',' || !number(p + 1, end, count, QStringLiteral("the byte count")))
             return;
         if (count < 0 || count > kMaxFileBytes) {
-            error(m_declaredColumn, QStringLiteral("%1 is not a byte count").arg(quoted(p + 1, end)));
+            error(m_declaredColumn,
+                  [&] { return QStringLiteral("%1 is not a byte count").arg(quoted(p + 1, end)); });
             return;
         }
         m_record.declared = count;
@@ -239,7 +261,9 @@ void Parser::readRecordLine(const char *begin, const char *end)
     if (!number(p, numberEnd, value, QStringLiteral("the shape number")))
         return;
     if (value < 0 || value > 0xFFFF) {
-        error(1, QStringLiteral("%1 is not a shape number").arg(shownValue(value, p, numberEnd)));
+        error(1, [&] {
+            return QStringLiteral("%1 is not a shape number").arg(shownValue(value, p, numberEnd));
+        });
         return;
     }
     m_record.number = quint32(value);
@@ -250,7 +274,7 @@ void Parser::readRecordLine(const char *begin, const char *end)
 bool Parser::readFields(const char *p, const char *end)
 {
     if (p == end || *p != ',') {
-        error(columnOf(p), QStringLiteral("the record has no byte count"));
+        error(columnOf(p), [] { return QStringLiteral("the record has no byte count"); });
         return false;
     }
     ++p;
@@ -269,23 +293,31 @@ bool Parser::readFields(const char *p, const char *end)
     // A record without a name field lists the name's bytes too (kept only;
     // elsewhere the name is simply empty).
     m_record.hasName = comma < end || !m_record.kept;
-    if (comma < end) {
-        const char *name = comma + 1;
-        while (name < end && isBlank(*name))
-            ++name;
-        m_record.name = QByteArray(name, end - name);
-    }
-    const qint64 definition = count + (m_record.hasName ? m_record.name.size() + 1 : 0);
+    const char *name = comma < end ? comma + 1 : end;
+    while (name < end && isBlank(*name))
+        ++name;
+    // Checked before the name is taken, so an endless one is never copied.
+    const qint64 definition = count + (m_record.hasName ? (end - name) + 1 : 0);
     if (count < 0 || definition > kMaxDefinitionBytes) {
-        error(m_declaredColumn,
-              count < 0 ? QStringLiteral("%1 is not a byte count").arg(quoted(countBegin, trimmed))
-                        : QStringLiteral("the definition takes %1 bytes, more than %2")
-                              .arg(shx::grouped(definition), shx::grouped(kMaxDefinitionBytes)));
+        error(m_declaredColumn, [&] {
+            return count < 0 ? QStringLiteral("%1 is not a byte count").arg(quoted(countBegin, trimmed))
+                             : QStringLiteral("the definition takes %1 bytes, more than %2")
+                                   .arg(shx::grouped(definition), shx::grouped(kMaxDefinitionBytes));
+        });
         return false;
     }
+    // The font ends a name at its first zero byte: one written in the name
+    // would turn the rest of it into commands.
+    if (const char *zero = find(name, end, '\0'); zero < end) {
+        error(columnOf(zero), [] { return QStringLiteral("the name holds a zero byte"); });
+        return false;
+    }
+    m_record.name = QByteArray(name, end - name);
     m_record.declared = count;
     if (++m_shapes == kMaxShapes + 1)
-        error(1, QStringLiteral("the font has more than %1 shapes").arg(shx::grouped(kMaxShapes)));
+        error(1, [] {
+            return QStringLiteral("the font has more than %1 shapes").arg(shx::grouped(kMaxShapes));
+        });
     return true;
 }
 
@@ -293,7 +325,7 @@ void Parser::readBytes(const char *begin, const char *end)
 {
     if (!m_open) {
         if (m_record.line == 0)
-            error(columnOf(begin), QStringLiteral("bytes before the first record"));
+            error(columnOf(begin), [] { return QStringLiteral("bytes before the first record"); });
         return; // the record line's own error has been said
     }
     const bool values = m_record.kind == Record::Bigfont;
@@ -313,15 +345,21 @@ void Parser::readBytes(const char *begin, const char *end)
         qint64 value = 0;
         if (b == e) {
             if (comma < end || p == begin) // a comma at the end of a line is allowed
-                error(columnOf(b), QStringLiteral("an empty field"));
+                error(columnOf(b), [] { return QStringLiteral("an empty field"); });
         } else if (number(b, e, value, QString())) {
             if (values) {
-                if (value < 0 || value > 0xFFFF)
-                    error(columnOf(b), QStringLiteral("%1 is not a 16-bit number").arg(quoted(b, e)));
-                else if (m_record.values.size() < 2 * 0xFFFF + 2)
-                    m_record.values.append(quint32(value));
+                if (value < 0 || value > 0xFFFF) {
+                    error(columnOf(b), [&] {
+                        return QStringLiteral("%1 is not a 16-bit number").arg(quoted(b, e));
+                    });
+                } else {
+                    // Counted past those kept: the count is checked against NRANGES.
+                    if (m_held < 2 * 0xFFFF + 2)
+                        m_record.values.append(quint32(value));
+                    ++m_held;
+                }
             } else if (value < -128 || value > 255) {
-                error(columnOf(b), QStringLiteral("%1 is not a byte").arg(quoted(b, e)));
+                error(columnOf(b), [&] { return QStringLiteral("%1 is not a byte").arg(quoted(b, e)); });
             } else {
                 if (m_held < keep)
                     m_record.bytes.append(char(value & 0xFF));
@@ -343,39 +381,43 @@ void Parser::finishRecord()
     m_open = false;
     const Record &r = m_record;
     Messages &errors = m_source.errors;
+    const auto count = [&] {
+        return QStringLiteral("the record says %1 bytes and holds %2")
+            .arg(shx::grouped(r.declared), shx::grouped(m_held));
+    };
     if (r.kind == Record::Bigfont) {
         const qint64 ranges = r.values.size() > 1 ? r.values.at(1) : -1;
-        if (r.values.size() < 2 || r.values.size() != 2 + 2 * ranges)
-            errors.add(r.line, 1, QStringLiteral("*BIGFONT needs NCHARS, NRANGES and two numbers per "
-                                                  "range; it has %1 numbers")
-                                      .arg(r.values.size()));
+        if (m_held < 2 || m_held != 2 + 2 * ranges)
+            errors.addLazily(r.line, 1, [&] {
+                return QStringLiteral("*BIGFONT needs NCHARS, NRANGES and two numbers per range; "
+                                      "it has %1 numbers")
+                    .arg(shx::grouped(m_held));
+            });
     } else if (r.kind != Record::Shape && r.kind != Record::Unifont) {
         if (m_held != r.declared)
-            errors.add(r.line, m_declaredColumn, QStringLiteral("the record says %1 bytes and holds %2")
-                                                     .arg(shx::grouped(r.declared), shx::grouped(m_held)));
+            errors.addLazily(r.line, m_declaredColumn, count);
     } else {
         QStringList broken;
-        const QString count = QStringLiteral("the record says %1 bytes and holds %2")
-                                  .arg(shx::grouped(r.declared), shx::grouped(m_held));
         // Fewer bytes than declared: a font whose file ends inside it.
         if (m_held > r.declared || (m_held < r.declared && !r.kept))
-            errors.add(r.line, m_declaredColumn, count);
+            errors.addLazily(r.line, m_declaredColumn, count);
         else if (m_held < r.declared)
-            broken << count;
+            broken << count();
         if (r.hasName && (m_held == 0 || r.bytes.back() != 0)) {
             if (!r.kept)
-                errors.add(m_lastByteLine ? m_lastByteLine : r.line,
-                           m_lastByteLine ? m_lastByteColumn : 1,
-                           QStringLiteral("the record does not end with 0"));
+                errors.addLazily(m_lastByteLine ? m_lastByteLine : r.line,
+                                 m_lastByteLine ? m_lastByteColumn : 1,
+                                 [] { return QStringLiteral("the record does not end with 0"); });
             else
                 broken << QStringLiteral("it does not end with 0");
         }
         if (!r.hasName)
             broken << QStringLiteral("its name is given as bytes");
         if (r.kept)
-            m_source.warnings.add(r.line, 1, QStringLiteral("record kept as written%1%2")
-                                                 .arg(broken.isEmpty() ? "" : ": ",
-                                                      broken.join(QStringLiteral(", "))));
+            m_source.warnings.addLazily(r.line, 1, [&] {
+                return QStringLiteral("record kept as written%1%2")
+                    .arg(broken.isEmpty() ? "" : ": ", broken.join(QStringLiteral(", ")));
+            });
     }
     if (m_shapes <= kMaxShapes)
         m_source.records.append(std::move(m_record));

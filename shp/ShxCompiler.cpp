@@ -188,8 +188,14 @@ QByteArray defaultHeader(bool unifont, bool bigfont)
 
 Compiled compile(const QByteArray &text)
 {
-    Source source = parse(text);
     Compiled out;
+    if (text.size() > kMaxFileBytes) {
+        out.errors.add(0, 0, QStringLiteral("the source has %1 bytes, more than %2")
+                                 .arg(shx::grouped(text.size()), shx::grouped(kMaxFileBytes)));
+        return out;
+    }
+    Source source = parse(text);
+    out.records = source.records.size();
     out.errors = source.errors;
     out.warnings = source.warnings;
     if (!out.errors.isEmpty())

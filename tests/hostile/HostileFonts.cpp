@@ -4,6 +4,7 @@
 #include "HostileFonts.h"
 
 #include "ShxBuilder.h"
+#include "io/FileAccess.h"
 
 using namespace shxtest;
 using S = ShapeCode;
@@ -224,11 +225,60 @@ QList<HostileFont> sheets()
     };
 }
 
+// `unit` repeated after `head` up to the size every input is bounded by.
+QByteArray filled(const QByteArray &head, const QByteArray &unit)
+{
+    return head + unit.repeated((io::kMaxFontFileBytes - head.size()) / unit.size());
+}
+
 } // namespace
 
 QList<HostileFont> catalogue()
 {
     return tables() + byteCode() + budgets() + sheets();
+}
+
+QList<HostileFont> sources()
+{
+    const QByteArray font = "*0,4,F\n16,0,0,0\n";
+    const QByteArray shape = font + "*65,2,A\n";
+    const auto row = [](const char *name, const QByteArray &text, const char *error,
+                        bool heavy = false) {
+        return HostileFont{name, text, error ? Read : Converted, heavy, true, error};
+    };
+    return {
+        row("SHP shape number of 23 digits", font + "*99999999999999999999999,4,x\n0\n",
+            "font.shp:3:1: \"99999999999999999999999\" is not a shape number"),
+        row("SHP byte of 30 digits", shape + "123456789012345678901234567890,0\n",
+            "font.shp:4:1: \"123456789012345678901234...\" is not a byte"),
+        row("SHP parentheses deep and unbalanced", font + "*65,3,A\n((((((((8,((1)),0))))\n", nullptr),
+        row("SHP zero bytes and bytes outside UTF-8 in a name", font + QByteArrayLiteral("*65,2,A\xff\0\xc3\x28\n014,0\n"),
+            "font.shp:3:9: the name holds a zero byte"),
+        row("SHP zero bytes and bytes outside UTF-8 in comments and fields",
+            font + QByteArrayLiteral("; \0\xc3\x28\xff\n*65,2,A ;\0\xfe\n014,0\x1b[2J\n"),
+            "font.shp:5:5: \"0\\x1b[2J\" is not a number"),
+        row("SHP lines ending in CR, LF and CR LF", "*0,4,F\r16,0,0,0\r\n*65,2,A\n014,0\r", nullptr),
+        row("SHP *BIGFONT with 65,535 ranges and none given",
+            "*BIGFONT 1,65535\n" + font,
+            "font.shp:1:1: *BIGFONT needs NCHARS, NRANGES and two numbers per range; it has 2 "
+            "numbers"),
+        row("SHP *BIGFONT with more ranges than 65,535",
+            "*BIGFONT 1,65535\n" + QByteArray("081,0FE\n").repeated(70000) + font,
+            "font.shp:1:1: *BIGFONT needs NCHARS, NRANGES and two numbers per range; it has "
+            "140,002 numbers"),
+        row("SHP line of 16 MiB", filled(shape, "1,"),
+            "font.shp:4:129: the line has 16,777,192 characters, more than 128", true),
+        row("SHP record line of 16 MiB", filled(font + "*65,2,", "A"),
+            "font.shp:3:129: the line has 16,777,200 characters, more than 128", true),
+        row("SHP line of 16 MiB of opening parentheses", filled(shape, "("),
+            "font.shp:4:129: the line has 16,777,192 characters, more than 128", true),
+        row("SHP of 16 MiB of records", filled(font, "*1,2,\n0,0\n"),
+            "font.shp:131071:1: the font has more than 65,535 shapes", true),
+        row("SHP of 16 MiB of faulty fields", filled(shape, "x,\n"),
+            "font.shp:4:1: \"x\" is not a number", true),
+        row("SHP past 16 MiB", QByteArray(io::kMaxFontFileBytes + 1, ' '),
+            "font.shp: the source has 16,777,217 bytes, more than 16,777,216", true),
+    };
 }
 
 } // namespace hostile

@@ -7,6 +7,7 @@
 #include "fnt/FntBytes.h"
 #include "fnt/FntReader.h"
 #include "job/ConversionJob.h"
+#include "shp/Shp.h"
 
 #include <QDir>
 #include <QTemporaryDir>
@@ -128,15 +129,29 @@ private slots:
     {
         QTest::addColumn<QByteArray>("shx");
         QTest::addColumn<ConversionOutcome>("outcome");
-        for (const hostile::HostileFont &font : hostile::catalogue())
-            QTest::newRow(font.name) << font.bytes << font.outcome;
+        QTest::addColumn<bool>("source");
+        QTest::addColumn<QString>("firstError");
+        for (const hostile::HostileFont &font : hostile::catalogue() + hostile::sources())
+            QTest::newRow(font.name) << font.bytes << font.outcome << font.source
+                                     << QString::fromUtf8(font.firstError);
     }
 
-    // Every cut a download can make of the small fonts is answered too.
+    // Every cut a download can make of the small fonts is answered too. A
+    // source is compiled first, and refused with its first fault.
     void catalogueGetsItsOwnAnswer()
     {
         QFETCH(QByteArray, shx);
         QFETCH(ConversionOutcome, outcome);
+        QFETCH(bool, source);
+        QFETCH(QString, firstError);
+        if (source) {
+            const shp::Compiled compiled = shp::compile(shx);
+            const QStringList errors = compiled.errors.lines(QStringLiteral("font.shp"));
+            QCOMPARE(errors.value(0), firstError);
+            if (!errors.isEmpty())
+                return;
+            shx = compiled.shx;
+        }
         ConversionOutcome got;
         QString reason;
         QVERIFY(convertAndRead(shx, &got, &reason));
