@@ -30,7 +30,10 @@ QString noFilesReason(const InputScan &scan)
     QStringList names;
     for (const QString &suffix : scan.suffixes)
         names << suffix.toUpper();
-    const QString kinds = names.join(QStringLiteral(" or "));
+    // "SHX or FNT", "SHX, SHP or FNT"
+    const QString last = names.takeLast();
+    const QString kinds = names.isEmpty() ? last
+                                          : names.join(QStringLiteral(", ")) + QStringLiteral(" or ") + last;
     return scan.recursive ? QStringLiteral("no %1 files in this folder or below").arg(kinds)
                           : QStringLiteral("no %1 files in this folder").arg(kinds);
 }

@@ -1,10 +1,12 @@
 // Inspecting: tells what each font is. An FNT file is read back and every
-// broken rule listed with its byte position; an SHX font is recognised,
-// described and converted in memory, so its notes (subshapes it lacks,
-// glyphs that draw nothing) show before anything is written.
+// broken rule listed with its byte position; an SHX font, or the one an SHP
+// source compiles to, is recognised, described and converted in memory, so
+// its notes (subshapes it lacks, glyphs that draw nothing) show before
+// anything is written.
 #include "Codes.h"
 #include "Commands.h"
 #include "Inputs.h"
+#include "ShxInput.h"
 
 #include "fnt/FntReader.h"
 #include "io/FileAccess.h"
@@ -53,6 +55,11 @@ struct Report
     QMap<quint16, QList<quint16>> missingSubshapes;
     QList<quint16> drawNothing;
     QList<quint16> tooDeep;
+    // SHP sources
+    bool fromSource = false;
+    qint64 records = 0;
+    QStringList sourceErrors; // compiler form, as the path is printed
+    QStringList sourceWarnings;
     // Both
     int glyphCount = -1;
     QList<CodeRange> ranges;
@@ -152,19 +159,23 @@ Report inspectFile(const QString &path, int chosenCodePage)
 {
     Report report;
     report.path = path;
-    const io::ReadResult read = io::readRegularFile(path, io::kMaxFontFileBytes);
-    const bool shx = QFileInfo(path).suffix().compare(QLatin1String("shx"), Qt::CaseInsensitive)
-                     == 0;
-    if (!read.ok) {
-        report.reason = shx ? outcomeText(ConversionOutcome::ReadFailed) + QStringLiteral(": ")
-                                  + read.reason
-                            : read.reason;
+    if (isShxPath(path) || isShpPath(path)) {
+        const ShxInput input = readShxInput(path);
+        report.fromSource = input.fromSource;
+        report.records = input.records;
+        report.sourceErrors = input.errors;
+        report.sourceWarnings = input.warnings;
+        report.reason = input.reason;
+        if (input.ok)
+            inspectShx(report, input.shx, chosenCodePage);
         return report;
     }
-    if (shx)
-        inspectShx(report, read.bytes, chosenCodePage);
-    else
-        inspectFnt(report, read.bytes);
+    const io::ReadResult read = io::readRegularFile(path, io::kMaxFontFileBytes);
+    if (!read.ok) {
+        report.reason = read.reason;
+        return report;
+    }
+    inspectFnt(report, read.bytes);
     return report;
 }
 
@@ -200,7 +211,17 @@ void printText(const Report &report, QTextStream &out, QTextStream &err)
 {
     const QString shown = report.pathEscaped ? report.path
                                              : io::printablePath(report.path);
+    // A source's faults and warnings as a compiler words them, for editors
+    // that jump to their places.
+    if (!report.sourceErrors.isEmpty() || !report.sourceWarnings.isEmpty()) {
+        out.flush();
+        for (const QString &line : report.sourceErrors + report.sourceWarnings)
+            err << line << "\n";
+        err.flush();
+    }
     if (report.outcome == Report::Failed) {
+        if (!report.sourceErrors.isEmpty())
+            return;
         out.flush();
         err << "varnel-cli: " << shown << ": " << report.reason << "\n";
         err.flush();
@@ -208,6 +229,14 @@ void printText(const Report &report, QTextStream &out, QTextStream &err)
     }
     out << shown << "\n";
     out << "  kind:     " << report.kind << "\n";
+    if (report.fromSource) {
+        out << "  source:   SHP, " << report.records
+            << (report.records == 1 ? " record" : " records");
+        if (!report.sourceWarnings.isEmpty())
+            out << ", " << report.sourceWarnings.size()
+                << (report.sourceWarnings.size() == 1 ? " warning" : " warnings");
+        out << "\n";
+    }
     if (!report.header.isEmpty())
         out << "  header:   " << io::printableBytes(report.header) << "\n";
     if (!report.name.isNull())
@@ -299,6 +328,14 @@ QJsonObject toJson(const Report &report)
     };
     if (report.pathEscaped)
         object.insert(QStringLiteral("pathEscaped"), true);
+    // A source's messages under the names conversion's --json gives them.
+    if (report.fromSource) {
+        object.insert(QStringLiteral("source"), QStringLiteral("SHP"));
+        object.insert(QStringLiteral("records"), report.records);
+        if (!report.sourceErrors.isEmpty())
+            object.insert(QStringLiteral("errors"), QJsonArray::fromStringList(report.sourceErrors));
+        object.insert(QStringLiteral("warnings"), QJsonArray::fromStringList(report.sourceWarnings));
+    }
     if (report.outcome == Report::Failed)
         return object;
     if (!report.name.isNull())
@@ -357,9 +394,11 @@ int runInspect(int argc, char *argv[])
         "Tells what each font is. An FNT file: name, glyph count, code ranges, units, size, "
         "extents and every place where it breaks the format, with its byte position. An SHX "
         "font: its kind, header text, shape count, height, for a big font its escape ranges "
-        "and code page, and the glyphs that call missing subshapes or draw nothing. A folder "
-        "stands for the .shx and .fnt files in it. Exit status 1 when some file cannot be "
-        "read or is not valid."));
+        "and code page, and the glyphs that call missing subshapes or draw nothing. An SHP "
+        "source is compiled in memory and told as the SHX font it makes, with its record "
+        "count; its errors and warnings go to standard error as FILE:LINE:COLUMN: MESSAGE. A "
+        "folder stands for the .shx, .shp and .fnt files in it. Exit status 1 when some file "
+        "cannot be read, does not compile or is not valid."));
     parser.addHelpOption();
     const QCommandLineOption json(QStringLiteral("json"),
                                   QStringLiteral("Print one JSON document on standard output."));
@@ -370,8 +409,8 @@ int runInspect(int argc, char *argv[])
     parser.addPositionalArgument(QStringLiteral("inspect"), QStringLiteral("The command."),
                                  QStringLiteral("inspect"));
     parser.addPositionalArgument(QStringLiteral("fonts"),
-                                 QStringLiteral("FNT files, SHX fonts and folders."),
-                                 QStringLiteral("font.fnt|font.shx|folder..."));
+                                 QStringLiteral("FNT files, SHX fonts, SHP sources and folders."),
+                                 QStringLiteral("font.fnt|font.shx|font.shp|folder..."));
     if (!parser.parse(app.arguments()))
         return parseError(parser, {json, recursive, codePage});
     showHelpIfAsked(parser);
@@ -387,9 +426,10 @@ int runInspect(int argc, char *argv[])
     QTextStream err(stderr);
     bool allValid = true;
     QJsonArray files;
-    // A folder stands for the SHX and the FNT files in it (and below it
+    // A folder stands for the SHX, SHP and FNT files in it (and below it
     // with -r), in path order; a file is taken as it is named.
-    const InputScan fonts{{QStringLiteral("shx"), QStringLiteral("fnt")}, parser.isSet(recursive)};
+    const InputScan fonts{{QStringLiteral("shx"), QStringLiteral("shp"), QStringLiteral("fnt")},
+                          parser.isSet(recursive)};
     for (const Input &input : collectInputs(arguments, fonts)) {
         Report report;
         report.path = input.nameIsText ? input.path : input.printable;

@@ -1,8 +1,10 @@
 // Previewing: draws a sheet of glyphs from an FNT file, or from an SHX file
-// converted in memory, into a PNG or SVG picture.
+// (or the one an SHP source compiles to) converted in memory, into a PNG or
+// SVG picture.
 #include "Codes.h"
 #include "Commands.h"
 #include "GlyphSheet.h"
+#include "ShxInput.h"
 
 #include "fnt/CodePageDecoder.h"
 #include "fnt/FntReader.h"
@@ -65,27 +67,31 @@ QHash<quint16, QString> shapeNames(ConversionJob &job)
 }
 
 // The FNT image to draw: the file itself, or what converting it would write.
+// A source's faults and warnings are printed as a compiler words them; its
+// faults leave `error` empty.
 bool loadFnt(const QString &path, int codePage, QByteArray &fntBytes,
              QHash<quint16, QString> &names, QString &error)
 {
-    const io::ReadResult read = io::readRegularFile(path, io::kMaxFontFileBytes);
-    const bool shx = QFileInfo(path).suffix().compare(QLatin1String("shx"), Qt::CaseInsensitive)
-                     == 0;
-    if (!read.ok) {
-        error = shx ? QStringLiteral("%1: %2: %3")
-                          .arg(io::printablePath(path), outcomeText(ConversionOutcome::ReadFailed),
-                               read.reason)
-                    : QStringLiteral("%1: %2").arg(io::printablePath(path), read.reason);
-        return false;
-    }
-    if (!shx) {
+    if (!isShxPath(path) && !isShpPath(path)) {
+        const io::ReadResult read = io::readRegularFile(path, io::kMaxFontFileBytes);
+        if (!read.ok)
+            error = QStringLiteral("%1: %2").arg(io::printablePath(path), read.reason);
         fntBytes = read.bytes;
-        return true;
+        return read.ok;
+    }
+    const ShxInput input = readShxInput(path);
+    QTextStream err(stderr);
+    for (const QString &line : input.errors + input.warnings)
+        err << line << "\n";
+    if (!input.ok) {
+        if (input.errors.isEmpty())
+            error = QStringLiteral("%1: %2").arg(io::printablePath(path), input.reason);
+        return false;
     }
     ConversionJob job;
     job.useCodePage = codePage >= 0;
     job.codePageIndex = qMax(codePage, 0);
-    const ConversionOutcome outcome = job.convertBytes(read.bytes, QFileInfo(path).baseName());
+    const ConversionOutcome outcome = job.convertBytes(input.shx, QFileInfo(path).baseName());
     if (outcome != ConversionOutcome::Converted) {
         error = QStringLiteral("%1: %2: %3")
                     .arg(io::printablePath(path), outcomeText(outcome), job.failure.reason);
@@ -175,7 +181,7 @@ bool drawFont(const QString &fontPath, const QString &sheetPath, const QList<Cod
     QHash<quint16, QString> names;
     QString error;
     if (!loadFnt(fontPath, codePage, fntBytes, names, error))
-        return refused(error);
+        return error.isEmpty() ? false : refused(error);
     fnt::FntReader reader;
     if (!reader.read(fntBytes))
         return refused(QStringLiteral("%1 is not a valid FNT file (byte %2: %3); "
@@ -248,10 +254,12 @@ int runPreview(int argc, char *argv[])
         "Draws a sheet of glyphs: each with its code (and its character when printable, and "
         "its shape name when an SHX font has one), the baseline (blue), the origin and the "
         "advance (orange), and its lines, polylines and arcs as stored. An SHX font is "
-        "converted in memory first, so the sheet shows what its FNT file will hold. Without "
-        "-o the sheet of each font is FONT.png in the current folder. A glyph far outside the "
-        "font's box (the glyphs conversion warns about) is framed in red and drawn to fit its "
-        "cell."));
+        "converted in memory first, so the sheet shows what its FNT file will hold; an SHP "
+        "source is compiled first, its errors and warnings going to standard error as "
+        "FILE:LINE:COLUMN: MESSAGE. Without -o the sheet of each font is FONT.png in the "
+        "current folder; FONT.shp named beside FONT.shx is skipped, the SHX font is drawn. A "
+        "glyph far outside the font's box (the glyphs conversion warns about) is framed in red "
+        "and drawn to fit its cell."));
     parser.addHelpOption();
     const QCommandLineOption output({QStringLiteral("o"), QStringLiteral("output")},
                                     QStringLiteral("The picture to write for a single font: "
@@ -267,15 +275,15 @@ int runPreview(int argc, char *argv[])
     parser.addPositionalArgument(QStringLiteral("preview"), QStringLiteral("The command."),
                                  QStringLiteral("preview"));
     parser.addPositionalArgument(QStringLiteral("fonts"),
-                                 QStringLiteral("FNT files or SHX fonts; one sheet each."),
-                                 QStringLiteral("font.fnt|font.shx..."));
+                                 QStringLiteral("FNT files, SHX fonts or SHP sources; one sheet each."),
+                                 QStringLiteral("font.fnt|font.shx|font.shp..."));
     if (!parser.parse(app.arguments()))
         return parseError(parser, {output, codes, codePage});
     showHelpIfAsked(parser);
 
     const QStringList fonts = parser.positionalArguments().mid(1);
     if (fonts.isEmpty())
-        return usageError(QStringLiteral("preview expects one or more FNT or SHX fonts"));
+        return usageError(QStringLiteral("preview expects one or more FNT, SHX or SHP fonts"));
     if (parser.isSet(output)) {
         const QString suffix = QFileInfo(parser.value(output)).suffix().toLower();
         if (suffix != QLatin1String("png") && suffix != QLatin1String("svg"))
@@ -294,9 +302,26 @@ int runPreview(int argc, char *argv[])
     if (readCodePageOption(parser, codePage, chosenCodePage) != Success)
         return UsageError;
 
+    // A source named beside its compiled font would draw the same sheet
+    // under the same name: the SHX font is drawn and the source skipped.
+    const auto withoutSuffix = [](const QString &path) {
+        const QFileInfo info(path);
+        return QDir(info.absolutePath()).filePath(info.completeBaseName()).toCaseFolded();
+    };
+    QHash<QString, QString> shxFonts; // path without suffix (folded case) -> the SHX font
+    for (const QString &font : fonts) {
+        if (isShxPath(font))
+            shxFonts.insert(withoutSuffix(font), font);
+    }
+
     bool allDrawn = true;
     QHash<QString, QString> sheetOwners; // sheet name (folded case) -> the font drawn there
     for (const QString &font : fonts) {
+        if (isShpPath(font) && shxFonts.contains(withoutSuffix(font))) {
+            fail(QStringLiteral("%1: skipped, %2 is drawn instead")
+                     .arg(io::printablePath(font), io::printablePath(shxFonts.value(withoutSuffix(font)))));
+            continue;
+        }
         const QString sheet = parser.isSet(output)
                                   ? parser.value(output)
                                   : QFileInfo(font).completeBaseName() + QStringLiteral(".png");

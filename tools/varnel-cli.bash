@@ -39,10 +39,10 @@ _varnel_cli()
             return ;;
         inspect)
             options="--json -r --recursive --code-page -h --help --help-all"
-            files='!*.@(shx|SHX|fnt|FNT)' ;;
+            files='!*.@(shx|SHX|shp|SHP|fnt|FNT)' ;;
         preview)
             options="-o --output --codes --code-page -h --help --help-all"
-            files='!*.@(shx|SHX|fnt|FNT)' ;;
+            files='!*.@(shx|SHX|shp|SHP|fnt|FNT)' ;;
         *)
             options="-o --output --output-dir --to -r --recursive -n --no-clobber -u --update -q --quiet --verbose --json -j --jobs --code-page -v --version -h --help"
             files='!*.@(shx|SHX|shp|SHP|fnt|FNT)' ;;

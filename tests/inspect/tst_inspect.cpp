@@ -4,6 +4,7 @@
 #include "ShxBuilder.h"
 #include "TestFiles.h"
 #include "io/FileAccess.h"
+#include "shp/Shp.h"
 
 #include <QtTest>
 
@@ -165,6 +166,11 @@ void InspectTest::inspectTellsEachShxKind_data()
     QTest::newRow("notes") << shapeFont(8, {{32, definition("space", ShapeCode().penUp().vector(8, 0))},
                                             {65, definition("A", ShapeCode().vector(4, 0).subshape(90))}})
                            << QStringList{"missing subshapes: 0x0041 calls 0x005A", "draw nothing: 0x0020"};
+    // A source (its text starts with a record) is refused with every fault.
+    QTest::newRow("broken source")
+        << QByteArray("*0,4,F\n16,0,0,0\n*0041,9,A\n1,2,3,4,5,6,7,0\n*01FFFF,1,B\n0\n")
+        << QStringList{"font.shp:3:7: the record says 9 bytes and holds 8",
+                       "font.shp:5:1: 0x1FFFF is not a shape number"};
 }
 
 void InspectTest::inspectTellsEachShxKind()
@@ -172,11 +178,26 @@ void InspectTest::inspectTellsEachShxKind()
     QFETCH(QByteArray, font);
     QFETCH(QStringList, lines);
 
+    if (font.startsWith('*')) {
+        QVERIFY(write("font.shp", font));
+        const Run result = run({"inspect", "font.shp"});
+        QCOMPARE(result.exitCode, 1);
+        QCOMPARE(result.err, lines.join('\n') + '\n');
+        QCOMPARE(result.out, QString());
+        return;
+    }
     QVERIFY(write("font.shx", font));
     const Run result = run({"inspect", "font.shx"});
     QCOMPARE(result.exitCode, 0);
     for (const QString &line : lines)
         QVERIFY2(result.out.contains("  " + line + "\n"), qPrintable(line + "\n" + result.out));
+    // Its source tells the same, and that it is one.
+    QVERIFY(write("font.shp", shp::decompile(font)));
+    Run source = run({"inspect", "font.shp"});
+    QCOMPARE(source.exitCode, 0);
+    const QRegularExpression sourceLine("\n  source:   SHP, \\d+ records\n");
+    VERIFY_CONTAINS(source.out, sourceLine);
+    QCOMPARE(source.out.replace(sourceLine, "\n").replace("font.shp", "font.shx"), result.out);
 }
 
 void InspectTest::inspectRefusesWhatIsNotARegularFile()
@@ -206,10 +227,11 @@ void InspectTest::inspectJsonNamesEveryField()
 {
     QVERIFY(write("big.shx", bigfont({{0x81, 0xFE}}, {{0xD2BB, definition("", kBar)}})));
     QVERIFY(write("cut.fnt", QByteArray(40, 'x')));
-    const Run result = run({"inspect", "--json", "big.shx", "cut.fnt", "gone.shx"});
+    QVERIFY(write("bad.shp", "*0,4,F\n8,0,0\n*!65,3,A\n0\n"));
+    const Run result = run({"inspect", "--json", "big.shx", "cut.fnt", "gone.shx", "bad.shp"});
     QCOMPARE(result.exitCode, 1);
     const QJsonArray files = QJsonDocument::fromJson(result.out.toUtf8())["files"].toArray();
-    QCOMPARE(files.size(), 3);
+    QCOMPARE(files.size(), 4);
 
     // Every field of each kind of entry, as a script reading the report sees it.
     const QJsonArray expected = QJsonDocument::fromJson(R"json([
@@ -221,7 +243,11 @@ void InspectTest::inspectJsonNamesEveryField()
         {"path": "cut.fnt", "outcome": "problems", "reason": "not a valid FNT file (1 problem)",
          "kind": "FNT file", "glyphs": 0, "ranges": [], "extents": null, "size": 40, "problems": [
             {"position": 40, "message": "the file ends at byte 40, inside the 48-byte header, which starts at byte 0"}]},
-        {"path": "gone.shx", "outcome": "failed", "reason": "no such file or directory", "kind": null}])json")
+        {"path": "gone.shx", "outcome": "failed", "reason": "no such file or directory", "kind": null},
+        {"path": "bad.shp", "outcome": "failed", "reason": "Failed to compile SHP file: 1 error",
+         "kind": null, "source": "SHP", "records": 2,
+         "errors": ["bad.shp:1:4: the record says 4 bytes and holds 3"],
+         "warnings": ["bad.shp:3:1: warning: record kept as written: the record says 3 bytes and holds 1"]}])json")
                                      .array();
     QCOMPARE(files, expected);
 }
@@ -230,18 +256,19 @@ void InspectTest::inspectTakesFolders()
 {
     QVERIFY(write("fonts/a.shx", shapeFont(8, {{65, definition("A", kBar)}})));
     QVERIFY(write("fonts/deeper/b.SHX", shapeFont(8, {{66, definition("B", kBar)}})));
+    QVERIFY(write("fonts/deeper/c.shp", "*0,4,C\n8,0,0,0\n"));
     QVERIFY(write("fonts/notes.txt", "not a font"));
     const Run flat = run({"inspect", "fonts"});
     QCOMPARE(flat.exitCode, 0);
     QCOMPARE(flat.out.count("kind:"), 1);
     const Run deep = run({"inspect", "-r", "fonts"});
     QCOMPARE(deep.exitCode, 0);
-    QCOMPARE(deep.out.count("kind:"), 2);
+    QCOMPARE(deep.out.count("kind:"), 3);
     QVERIFY2(!deep.out.contains("notes.txt") && deep.err.isEmpty(), qPrintable(deep.err));
     // Fonts only in the folders below: -r is what is missing.
     const Run above = run({"inspect", "fonts/.."});
     QCOMPARE(above.exitCode, 1);
-    VERIFY_CONTAINS(above.err, "no SHX or FNT files in this folder, only in the folders below it: add -r");
+    VERIFY_CONTAINS(above.err, "no SHX, SHP or FNT files in this folder, only in the folders below it: add -r");
 }
 
 void InspectTest::helpManualAndCompletionListEveryOption()
@@ -308,6 +335,7 @@ void InspectTest::previewWritesOneSheetPerFontHere()
     QVERIFY(write("one.shx", shapeFont(8, {{65, definition("A", kBar)}})));
     QVERIFY(write("sub/two.shx", shapeFont(8, {{66, definition("B", kBar)}})));
     QVERIFY(write("sub/one.fnt", "never read"));
+    QVERIFY(write("one.shp", shp::decompile(read("one.shx"))));
     QList<Entry> many;
     for (quint16 code = 0x8140; code < 0x8140 + 2049; ++code)
         many.append({code, definition("", kBar)});
@@ -326,9 +354,12 @@ void InspectTest::previewWritesOneSheetPerFontHere()
         VERIFY_CONTAINS(result.err, message);
         QCOMPARE(entries(), before);
     }
-    // Each sheet lands here, named after its font. Glyph codes are the
-    // Unicode codes conversion maps them to.
-    QCOMPARE(run({"preview", "one.shx", "sub/two.shx"}).exitCode, 0);
+    // Each sheet lands here, named after its font; a source beside its font
+    // is skipped, the font drawn once. Glyph codes are the Unicode codes
+    // conversion maps them to.
+    const Run drawn = run({"preview", "one.shp", "one.shx", "sub/two.shx"});
+    QCOMPARE(drawn.exitCode, 0);
+    QCOMPARE(drawn.err, QStringLiteral("varnel-cli: one.shp: skipped, one.shx is drawn instead\n"));
     QCOMPARE(run({"preview", "many.shx", "--codes", "0-0x4E10"}).exitCode, 0);
     // Two fonts of one name would share a sheet: the second is refused.
     const Run clash = run({"preview", "one.shx", "sub/one.fnt"});
@@ -338,6 +369,9 @@ void InspectTest::previewWritesOneSheetPerFontHere()
     after.sort();
     QCOMPARE(entries(), after);
     QVERIFY(!QImage(path("two.png")).isNull());
+    // Alone, a source draws what its font draws.
+    QCOMPARE(run({"preview", "one.shp", "-o", "source.png"}).exitCode, 0);
+    QCOMPARE(read("source.png"), read("one.png"));
 }
 
 void InspectTest::previewDrawsWhereTheStrokesAre()

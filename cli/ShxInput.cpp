@@ -1,0 +1,64 @@
+#include "ShxInput.h"
+
+#include "io/FileAccess.h"
+#include "job/ConversionJob.h"
+#include "shp/Shp.h"
+#include "shx/ShxReasons.h"
+
+#include <QFileInfo>
+
+namespace cli {
+
+namespace {
+
+bool hasSuffix(const QString &path, const char *suffix)
+{
+    return QFileInfo(path).suffix().compare(QLatin1String(suffix), Qt::CaseInsensitive) == 0;
+}
+
+} // namespace
+
+bool isShxPath(const QString &path)
+{
+    return hasSuffix(path, "shx");
+}
+
+bool isShpPath(const QString &path)
+{
+    return hasSuffix(path, "shp");
+}
+
+ShxInput readShxInput(const QString &path)
+{
+    ShxInput input;
+    input.fromSource = isShpPath(path);
+    const io::ReadResult read = io::readRegularFile(path, io::kMaxFontFileBytes);
+    if (!read.ok) {
+        input.reason = (input.fromSource ? QStringLiteral("Failed to read SHP file")
+                                         : outcomeText(ConversionOutcome::ReadFailed))
+                       + QStringLiteral(": ") + read.reason;
+        return input;
+    }
+    if (!input.fromSource) {
+        input.shx = read.bytes;
+        input.ok = true;
+        return input;
+    }
+    const shp::Compiled compiled = shp::compile(read.bytes);
+    const QString shown = io::printablePath(path);
+    input.records = compiled.records;
+    input.warnings = compiled.warnings.lines(shown, QStringLiteral("warning: "));
+    input.errors = compiled.errors.lines(shown);
+    if (!compiled.errors.isEmpty()) {
+        const qint64 count = compiled.errors.shown.size() + compiled.errors.more;
+        input.reason = QStringLiteral("Failed to compile SHP file: %1 %2")
+                           .arg(shx::grouped(count),
+                                count == 1 ? QStringLiteral("error") : QStringLiteral("errors"));
+        return input;
+    }
+    input.shx = compiled.shx;
+    input.ok = true;
+    return input;
+}
+
+} // namespace cli
