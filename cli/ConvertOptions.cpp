@@ -193,13 +193,20 @@ bool sameFormat(const QString &first, const QString &second)
 }
 
 // IN OUT: an FNT file made from IN, or an SHX font and an SHP source made
-// one from the other. Two fonts, or a folder and a font, are both inputs.
+// one from the other. Two fonts, or a folder and a font, are both inputs; so
+// are two existing fonts of different names (a.shp b.shx, as `*.sh?` gives):
+// only a font's own other form (a.shp a.shx) is replaced without asking.
 bool namesOutputOf(const QString &input, const QString &output)
 {
     if (!namesOutputFile(output))
         return false;
-    return formatOf(output, Format::Shx) == Format::Fnt
-           || (hasSuffixOf(input, kInputSuffixes) && !sameFormat(input, output));
+    if (formatOf(output, Format::Shx) == Format::Fnt)
+        return true;
+    if (!hasSuffixOf(input, kInputSuffixes) || sameFormat(input, output))
+        return false;
+    const QFileInfo existing(output);
+    return !existing.exists()
+           || existing.completeBaseName().compare(QFileInfo(input).completeBaseName(), Qt::CaseInsensitive) == 0;
 }
 
 // One input into a named file: its suffix says what to make, which --to may

@@ -233,8 +233,8 @@ void ConvertTest::samplesAsSourcesGiveTheirFonts()
         const QString sample = QStringLiteral(VARNEL_SAMPLES_DIR "/") + name;
         QVERIFY(write(name + ".shx", readFile(sample + ".shx")));
         for (const QStringList &step : {QStringList{name + ".shx", "direct.fnt"}, {name + ".shx", name + ".shp"},
-                                        {name + ".shp", "made.fnt"}, {sample + ".shp", "made.shx"},
-                                        {"made.shx", "again.shp"}})
+                                        {name + ".shp", "made.fnt"}, {"-o", "made.shx", sample + ".shp"},
+                                        {"-o", "again.shp", "made.shx"}})
             QCOMPARE(run(step).exitCode, 0);
         QCOMPARE(read("made.fnt"), read("direct.fnt"));
         QCOMPARE(read("made.shx"), read(name + ".shx"));
@@ -247,6 +247,10 @@ void ConvertTest::sourcesInBatches()
     QVERIFY(write("in/a.shx", lineFont()) && write("b.shx", lineFont(3)));
     QCOMPARE(run({"in/a.shx", "in/a.shp"}).out, QStringLiteral("Decompiled successfully\n"));
     QCOMPARE(run({"b.shx", "in/b.shp"}).exitCode, 0);
+    // Two existing fonts of different names are two inputs, never one written over the other.
+    const QByteArray font = read("b.shx");
+    QCOMPARE(run({"in/a.shp", "b.shx"}).out, QStringLiteral("Converted 2 of 2 SHX and SHP fonts.\n"));
+    QCOMPARE(read("b.shx"), font);
 
     // a.shp beside a.shx would write the same a.fnt: the font is converted.
     const Run both = run({"--verbose", "in"});
@@ -563,7 +567,7 @@ void ConvertTest::outputsThatAreInputsAreRefused()
                  && result.err.contains("b.shx: would overwrite the input file a.shx\n"),
              qPrintable(result.err));
     QVERIFY(QFile::link("a.shx", path("c.shp")));
-    QCOMPARE(run({"a.shx", "c.shp"}).err, QStringLiteral("varnel-cli: c.shp: Failed to write SHP file: "
+    QCOMPARE(run({"-o", "c.shp", "a.shx"}).err, QStringLiteral("varnel-cli: c.shp: Failed to write SHP file: "
                                                           "would overwrite the input file\n"));
     QCOMPARE(read("a.shx"), lineFont());
 }
