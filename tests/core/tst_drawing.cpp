@@ -68,6 +68,26 @@ void checkGeometry()
     QCOMPARE(Probe::subshapeDepth(job), 0);
 }
 
+// A glyph record's advance, then "L x1 y1 x2 y2", "P x,y ..." and "A x y r"
+// per stroke, its coordinates through x() and y().
+template<typename Lines, typename Polylines, typename Arcs, typename X, typename Y>
+QString describe(int advance, const Lines &lines, const Polylines &polylines, const Arcs &arcs,
+                 X x, Y y)
+{
+    QStringList parts{QString::number(advance)};
+    for (const auto &l : lines)
+        parts << QStringLiteral("L %1 %2 %3 %4").arg(x(l.x1)).arg(y(l.y1)).arg(x(l.x2)).arg(y(l.y2));
+    for (const auto &polyline : polylines) {
+        QString text = QStringLiteral("P");
+        for (const auto &p : polyline.points)
+            text += QStringLiteral(" %1,%2").arg(x(p.x())).arg(y(p.y()));
+        parts << text;
+    }
+    for (const auto &a : arcs)
+        parts << QStringLiteral("A %1 %2 %3").arg(x(a.centerX)).arg(y(a.centerY)).arg(a.radius);
+    return parts.join("; ");
+}
+
 void columns()
 {
     QTest::addColumn<QByteArray>("font");
@@ -170,42 +190,16 @@ private slots:
             const qint32 maxX = Probe::maxX(ref);
             // The lists hold y above the baseline; the record adds it. A
             // field keeps the low 16 bits of the truncated value.
-            auto field = [](double value) { return qint16(truncToInt(value)); };
-            const double baseline = ref.fntBaseline;
-            QStringList expected;
-            expected << QString::number(qint16(maxX == ConversionJob::kEmptyExtent
-                                                   ? 128
-                                                   : qMax<qint64>(1, qint64(maxX) - minX)));
-            for (const GlyphLine &l : Probe::lines(ref))
-                expected << QStringLiteral("L %1 %2 %3 %4").arg(field(l.x1))
-                                .arg(field(l.y1 + baseline)).arg(field(l.x2))
-                                .arg(field(l.y2 + baseline));
-            for (const GlyphPolyline &polyline : Probe::polylines(ref)) {
-                QString text = QStringLiteral("P");
-                for (const QPointF &p : polyline.points)
-                    text += QStringLiteral(" %1,%2").arg(field(p.x()))
-                                .arg(field(p.y() + baseline));
-                expected << text;
-            }
-            for (const GlyphArc &a : Probe::arcs(ref))
-                expected << QStringLiteral("A %1 %2 %3").arg(field(a.centerX))
-                                .arg(field(a.centerY + baseline)).arg(a.radius);
-
+            const auto x = [](double value) { return qint16(truncToInt(value)); };
+            const auto y = [&](double value) { return x(value + ref.fntBaseline); };
+            const qint16 advance = qint16(
+                maxX == ConversionJob::kEmptyExtent ? 128 : qMax<qint64>(1, qint64(maxX) - minX));
             QVERIFY(next < converted.glyphs.size());
             const fnt::FntGlyph &glyph = converted.glyphs.at(next++);
-            QStringList actual;
-            actual << QString::number(glyph.advance);
-            for (const fnt::FntLine &l : glyph.lines)
-                actual << QStringLiteral("L %1 %2 %3 %4").arg(l.x1).arg(l.y1).arg(l.x2).arg(l.y2);
-            for (const fnt::FntPolyline &polyline : glyph.polylines) {
-                QString text = QStringLiteral("P");
-                for (const QPoint &p : polyline.points)
-                    text += QStringLiteral(" %1,%2").arg(p.x()).arg(p.y());
-                actual << text;
-            }
-            for (const fnt::FntArc &a : glyph.arcs)
-                actual << QStringLiteral("A %1 %2 %3").arg(a.centerX).arg(a.centerY).arg(a.radius);
-            QCOMPARE(actual.join("; "), expected.join("; "));
+            const auto same = [](int value) { return value; };
+            QCOMPARE(describe(glyph.advance, glyph.lines, glyph.polylines, glyph.arcs, same, same),
+                     describe(advance, Probe::lines(ref), Probe::polylines(ref), Probe::arcs(ref),
+                              x, y));
         }
         QCOMPARE(next, converted.glyphs.size());
     }

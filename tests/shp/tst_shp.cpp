@@ -1,11 +1,10 @@
 // SHP sources: every font the loader accepts comes back byte for byte from
 // its text, the text reads as commands, and faulty sources are refused with
-// the place of each fault.
+// the place of each fault. (The samples' round trips are in ConvertTest.)
 #include "HostileFonts.h"
 #include "ShxBuilder.h"
 #include "shp/Shp.h"
 
-#include <QFile>
 #include <QtTest>
 
 using namespace shxtest;
@@ -34,11 +33,6 @@ QByteArray roundTrip(const QByteArray &shx)
     return text;
 }
 
-QByteArray named(const char *name, const ShapeCode &code)
-{
-    return definition(name, code);
-}
-
 } // namespace
 
 class TestShp : public QObject
@@ -46,27 +40,6 @@ class TestShp : public QObject
     Q_OBJECT
 
 private slots:
-    void samples_data()
-    {
-        QTest::addColumn<QString>("base");
-        for (const char *base : {"varnel-sans", "varnel-uni", "varnel-big"})
-            QTest::newRow(base) << QString::fromLatin1(base);
-    }
-    void samples()
-    {
-        QFETCH(QString, base);
-        QFile in(QStringLiteral(VARNEL_SAMPLES_DIR "/%1.shx").arg(base));
-        QVERIFY(in.open(QIODevice::ReadOnly));
-        const QByteArray shx = in.readAll();
-        const QByteArray text = roundTrip(shx);
-        // The samples keep every rule: nothing in them needs a kept record.
-        QVERIFY2(!text.contains("*!"), text.constData());
-        // Their committed sources compile to the committed fonts.
-        QFile source(QStringLiteral(VARNEL_SAMPLES_DIR "/%1.shp").arg(base));
-        QVERIFY(source.open(QIODevice::ReadOnly));
-        QVERIFY2(shp::compile(source.readAll()).shx == shx, "samples/*.shp and *.shx differ");
-    }
-
     void hostileCatalogue()
     {
         int loaded = 0;
@@ -86,15 +59,15 @@ private slots:
         QTest::addColumn<QByteArray>("shx");
         QTest::addColumn<QByteArray>("mark"); // a line the text must hold
 
-        const QByteArray a = named("A", ShapeCode().vector(1, 4));
+        const QByteArray a = definition("A", ShapeCode().vector(1, 4));
         QTest::newRow("duplicate numbers")
-            << shapeFont(16, {{65, a}, {65, named("A2", ShapeCode().vector(2, 0))}})
+            << shapeFont(16, {{65, a}, {65, definition("A2", ShapeCode().vector(2, 0))}})
             << QByteArray("*00041,2,A2");
         QTest::newRow("no final 0, runs on")
-            << shapeFont(16, {{65, named("A", ShapeCode().vector(1, 4).withoutEnd())}, {66, a}})
+            << shapeFont(16, {{65, definition("A", ShapeCode().vector(1, 4).withoutEnd())}, {66, a}})
             << QByteArray("*!00041,1,A");
         QTest::newRow("bytes after the end")
-            << shapeFont(16, {{65, named("A", ShapeCode().vector(1, 4)) + "\x08\x01"}})
+            << shapeFont(16, {{65, definition("A", ShapeCode().vector(1, 4)) + "\x08\x01"}})
             << QByteArray("8,1 ; after the end");
         QTest::newRow("command cut short")
             << shapeFont(16, {{65, QByteArray("A\0\x08\x01", 4)}, {66, a}})
@@ -110,18 +83,18 @@ private slots:
             << shapeFont(16, {{65, a}}) + "\xFF\xFE" << QByteArray("*!TAIL,2");
         QTest::newRow("unifont, first record numbered")
             << [] {
-                   QByteArray font = unifont(fontInfo("U", 16), {{65, named("A", ShapeCode())}});
+                   QByteArray font = unifont(fontInfo("U", 16), {{65, definition("A", ShapeCode())}});
                    font[font.indexOf("U\0", 20) - 4] = 7;
                    return font;
                }()
             << QByteArray("*!RAW,");
         QTest::newRow("unifont, last shape cut")
-            << unifont(fontInfo("U", 16), {{0x141, named("L", ShapeCode().move(-24, 0))}}).chopped(2)
+            << unifont(fontInfo("U", 16), {{0x141, definition("L", ShapeCode().move(-24, 0))}}).chopped(2)
             << QByteArray("*!00141,4,L");
         QTest::newRow("big font, shared definition")
             << [] {
-                   QByteArray font = bigfont({{0x81, 0xFE}}, {{0x8140, named("x", ShapeCode())},
-                                                              {0x8141, named("y", ShapeCode())}});
+                   QByteArray font = bigfont({{0x81, 0xFE}}, {{0x8140, definition("x", ShapeCode())},
+                                                              {0x8141, definition("y", ShapeCode())}});
                    const int entry = font.indexOf(QByteArray("\x41\x81", 2));
                    font.replace(entry + 4, 4, font.mid(entry - 4, 4));
                    return font;
@@ -151,9 +124,9 @@ private slots:
                 .octantArc(quint8(i), qint8(i * 7)).fractionalArc(1, 2, quint16(i * 9), -3)
                 .bulgeArc(3, 4, qint8(-i)).bulgeArcs({{1, 1, 1}, {-2, 2, 127}})
                 .verticalOnly().move(1, 1).pop().penDown();
-            shapes.append({quint16(i), named("g", ShapeCode(code).unifontSubshape(quint16(i - 1)))});
+            shapes.append({quint16(i), definition("g", ShapeCode(code).unifontSubshape(quint16(i - 1)))});
             bigShapes.append({quint16(0x8140 + i),
-                              named("b", ShapeCode(code).bigfontSubshape(0x8140, 1, -2, 3, 4))});
+                              definition("b", ShapeCode(code).bigfontSubshape(0x8140, 1, -2, 3, 4))});
         }
         roundTrip(unifont(fontInfo("U", 16), shapes));
         roundTrip(bigfont({{0x81, 0xFE}}, bigShapes, 16));
@@ -166,7 +139,7 @@ private slots:
     {
         const QByteArray text = shp::decompile(bigfont(
             {{0x81, 0xFE}},
-            {{0xB0A1, named("x", ShapeCode().penUp().vector(1, 4).move(-24, 0)
+            {{0xB0A1, definition("x", ShapeCode().penUp().vector(1, 4).move(-24, 0)
                                      .moves({{3, 4}, {5, -6}}).octantArc(2, -0x43)
                                      .bulgeArc(3, 4, 127).verticalOnly().move(1, 2)
                                      .bigfontSubshape(0xB0A1, 0, 0, 8, 8).subshape(0x41)
