@@ -23,12 +23,6 @@ QByteArray u16s(std::initializer_list<int> values)
     return out;
 }
 
-ShapeCode &ShapeCode::u8(quint8 byte)
-{
-    m_bytes.append(char(byte));
-    return *this;
-}
-
 ShapeCode &ShapeCode::bigfontSubshape(quint16 number, qint8 originX, qint8 originY, qint8 width,
                                       qint8 height)
 {
@@ -58,17 +52,6 @@ ShapeCode &ShapeCode::bulgeArcs(std::initializer_list<Bulge> arcs)
     return u8(0).u8(0);
 }
 
-ShapeCode &ShapeCode::withoutEnd()
-{
-    m_end = false;
-    return *this;
-}
-
-QByteArray ShapeCode::bytes() const
-{
-    return m_end ? m_bytes + QByteArray(1, '\0') : m_bytes;
-}
-
 QByteArray definition(const QByteArray &name, const ShapeCode &code)
 {
     return name + QByteArray(1, '\0') + code.bytes();
@@ -76,20 +59,12 @@ QByteArray definition(const QByteArray &name, const ShapeCode &code)
 
 QByteArray fontInfo(const QByteArray &name, quint8 above, quint8 below, quint8 modes)
 {
-    QByteArray out = name + QByteArray(1, '\0');
-    out.append(char(above)).append(char(below)).append(char(modes));
-    return out;
+    return name + QByteArray(1, '\0') + char(above) + char(below) + char(modes);
 }
 
 QByteArray header(const QByteArray &text, int terminatorPos)
 {
-    if (terminatorPos < 0)
-        return text;
-    QByteArray out = text;
-    if (out.size() < terminatorPos)
-        out.append(QByteArray(terminatorPos - out.size(), ' '));
-    out.append(char(0x1A));
-    return out;
+    return terminatorPos < 0 ? text : text.leftJustified(terminatorPos, ' ') + char(0x1A);
 }
 
 QByteArray shapeFont(const QList<Entry> &entries, const QByteArray &headerBytes)

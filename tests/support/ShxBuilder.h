@@ -40,13 +40,13 @@ public:
     ShapeCode &verticalOnly() { return op(14); }
     // A vector byte: length 0 to 15, direction 0 to 15.
     ShapeCode &vector(int length, int direction) { return op(quint8(length << 4 | direction)); }
-    ShapeCode &withoutEnd();
+    ShapeCode &withoutEnd() { m_end = false; return *this; }
 
-    QByteArray bytes() const;
+    QByteArray bytes() const { return m_end ? m_bytes + QByteArray(1, '\0') : m_bytes; }
 
 private:
     ShapeCode &op(quint8 byte) { return u8(byte); }
-    ShapeCode &u8(quint8 byte);
+    ShapeCode &u8(quint8 byte) { m_bytes.append(char(byte)); return *this; }
     ShapeCode &i8(qint8 byte) { return u8(quint8(byte)); }
 
     QByteArray m_bytes;
