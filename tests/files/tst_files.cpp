@@ -10,7 +10,6 @@
 #include "job/ConversionJob.h"
 
 #include <QDir>
-#include <QTemporaryDir>
 #include <QTest>
 
 #include <csignal>
@@ -126,11 +125,13 @@ int interruptedChild(const QString &mode, const QString &dir)
 
 } // namespace
 
-class FilesTest : public QObject
+class FilesTest : public QObject, TestFolder
 {
     Q_OBJECT
 
 private slots:
+    void init() { QVERIFY(reset()); }
+
     void refusedTargets_data()
     {
         // A fresh folder holds font.shx, secret.conf, victim.KIND and the
@@ -212,15 +213,13 @@ private slots:
         if (::geteuid() != 0 && (setup == "device" || setup.startsWith("nobody's")))
             QSKIP("only root makes devices and gives links to another user");
 
-        QTemporaryDir dir;
-        const QString shx = dir.filePath("font.shx");
-        const QString output = dir.filePath(target);
+        const QString shx = path("font.shx");
+        const QString output = path(target);
         const QString own = kind == "job" ? "fnt" : kind;
-        QVERIFY(writeFile(shx, smallFont()) && writeFile(dir.filePath("secret.conf"), kOldContent)
-                && writeFile(dir.filePath("victim." + own), kOldContent)
-                && writeFile(dir.filePath("private/out." + own), kOldContent)
-                && QDir(dir.path()).mkdir("shared"));
-        QVERIFY(::chmod(QFile::encodeName(dir.filePath("shared")).constData(), 01777) == 0);
+        QVERIFY(writeFile(shx, smallFont()) && write("secret.conf", kOldContent)
+                && write("victim." + own, kOldContent) && write("private/out." + own, kOldContent)
+                && QDir(path()).mkdir("shared"));
+        QVERIFY(::chmod(QFile::encodeName(path("shared")).constData(), 01777) == 0);
         // Each step is "[NAME.fnt] link|hard link TO", "nobody's link TO"
         // (the first name below shared/), "device", "pipe", "folder", "old"
         // (an old file there), "locked" (that file read-only), "write-protect"
@@ -229,15 +228,15 @@ private slots:
             QStringList words = step.split(' ');
             const QString to = words.takeLast();
             const bool named = !words.isEmpty() && words.first().endsWith(".fnt");
-            const QString from = named ? dir.filePath(words.takeFirst()) : output;
+            const QString from = named ? path(words.takeFirst()) : output;
             const QByteArray made = QFile::encodeName(from);
             const QString how = words.join(' ');
             if (how == "link")
                 QVERIFY(QFile::link(to, from));
             else if (how == "hard link")
-                QVERIFY(::link(QFile::encodeName(dir.filePath(to)).constData(), made) == 0);
+                QVERIFY(::link(QFile::encodeName(path(to)).constData(), made) == 0);
             else if (how == "nobody's link") {
-                const QString link = dir.filePath("shared/" + target.section('/', 1, 1));
+                const QString link = path("shared/" + target.section('/', 1, 1));
                 QVERIFY(QFile::link(to, link));
                 QVERIFY(::lchown(QFile::encodeName(link), kNobody, kNogroup) == 0);
             } else if (how == "input") {
@@ -261,23 +260,22 @@ private slots:
         }
         if (setup.contains("locked"))
             QVERIFY(QFile::setPermissions(output, QFileDevice::ReadOwner));
-        const QMap<QString, QByteArray> before = snapshot(dir.path());
+        const QMap<QString, QByteArray> before = snapshot(path());
         if (setup == "write-protect")
-            QVERIFY(QFile::setPermissions(dir.path(),
-                                          QFileDevice::ReadOwner | QFileDevice::ExeOwner));
+            QVERIFY(QFile::setPermissions(path(), QFileDevice::ReadOwner | QFileDevice::ExeOwner));
 
         QString got = kind == "job" ? convert(shx, output) : QString();
         if (kind != "job") {
             const QStringList arguments = kind == "fnt" ? QStringList{shx, output}
                                                         : QStringList{"preview", shx, "-o", output};
-            const Run cli = runProgram(VARNEL_CLI_PATH, arguments, dir.path(), 30000);
+            const Run cli = runProgram(VARNEL_CLI_PATH, arguments, path(), 30000);
             QCOMPARE(cli.exitCode, 1);
             got = cli.err.contains(reason) ? reason : cli.err;
         }
-        QFile::setPermissions(dir.path(), QFileDevice::ReadOwner | QFileDevice::WriteOwner
+        QFile::setPermissions(path(), QFileDevice::ReadOwner | QFileDevice::WriteOwner
                                               | QFileDevice::ExeOwner);
         QCOMPARE(got, reason);
-        QCOMPARE(snapshot(dir.path()), before);
+        QCOMPARE(snapshot(path()), before);
     }
 
     void linksAreFollowed_data()
@@ -321,25 +319,23 @@ private slots:
         QFETCH(QString, lands);
         if (!ours && ::geteuid() != 0)
             QSKIP("only root can give a link and a folder to another user");
-        QTemporaryDir dir;
-        const QString shx = dir.filePath("font.shx");
-        QVERIFY(writeFile(shx, smallFont()) && writeFile(dir.filePath(kVictim), kOldContent)
-                && writeFile(dir.filePath("fonts/Existing.FNT"), kOldContent)
-                && QDir(dir.path()).mkdir("shared"));
-        const QByteArray shared = QFile::encodeName(dir.filePath("shared"));
+        const QString shx = path("font.shx");
+        QVERIFY(writeFile(shx, smallFont()) && write(kVictim, kOldContent)
+                && write("fonts/Existing.FNT", kOldContent) && QDir(path()).mkdir("shared"));
+        const QByteArray shared = QFile::encodeName(path("shared"));
         QVERIFY(::chmod(shared.constData(), 01777) == 0);
-        QVERIFY(QFile::link(to.startsWith('/') ? dir.path() + to : to, dir.filePath(link)));
+        QVERIFY(QFile::link(to.startsWith('/') ? path() + to : to, path(link)));
         if (!ours)
-            QVERIFY(::lchown(QFile::encodeName(dir.filePath(link)), kNobody, kNogroup) == 0
+            QVERIFY(::lchown(QFile::encodeName(path(link)), kNobody, kNogroup) == 0
                     && ::chown(shared.constData(), kNobody, kNogroup) == 0);
-        QStringList after = entriesBelow(dir.path()) << lands;
+        QStringList after = entries() << lands;
         after.removeDuplicates();
         after.sort();
 
-        QCOMPARE(convert(shx, dir.filePath(target)), QString("converted"));
-        QCOMPARE(readFile(dir.filePath(lands)), smallFnt());
-        QVERIFY(QFileInfo(dir.filePath(link)).isSymLink());
-        QCOMPARE(entriesBelow(dir.path()), after);
+        QCOMPARE(convert(shx, path(target)), QString("converted"));
+        QCOMPARE(read(lands), smallFnt());
+        QVERIFY(QFileInfo(path(link)).isSymLink());
+        QCOMPARE(entries(), after);
     }
 
     void replacedFileKeepsModeAndOwner_data()
@@ -357,9 +353,8 @@ private slots:
         QFETCH(bool, otherOwner);
         if (otherOwner && ::geteuid() != 0)
             QSKIP("only root replaces another user's read-only file");
-        QTemporaryDir dir;
-        const QString shx = dir.filePath("font.shx");
-        const QString fnt = dir.filePath("font.fnt");
+        const QString shx = path("font.shx");
+        const QString fnt = path("font.fnt");
         QVERIFY(writeFile(shx, smallFont()) && writeFile(fnt, kOldContent));
         const QByteArray name = QFile::encodeName(fnt);
         if (otherOwner)
@@ -377,23 +372,22 @@ private slots:
         QCOMPARE(after.st_gid, before.st_gid);
 
         // A new file gets what any program's new file gets.
-        const QString fresh = dir.filePath("fresh.fnt");
+        const QString fresh = path("fresh.fnt");
         QCOMPARE(convert(shx, fresh), QString("converted"));
         QCOMPARE(int(statOf(fresh).st_mode & 07777), int(0666 & ~currentUmask()));
-        QCOMPARE(entriesBelow(dir.path()), QStringList({"font.fnt", "font.shx", "fresh.fnt"}));
+        QCOMPARE(entries(), QStringList({"font.fnt", "font.shx", "fresh.fnt"}));
     }
 
     // The temporary name is short: a target whose name is near the limit
     // is written again and again.
     void longNamesConvertRepeatedly()
     {
-        QTemporaryDir dir;
-        const QString shx = dir.filePath("font.shx");
-        const QString fnt = dir.filePath(QString(250, 'l') + ".fnt");
+        const QString shx = path("font.shx");
+        const QString fnt = path(QString(250, 'l') + ".fnt");
         QVERIFY(writeFile(shx, smallFont()));
         for (int round = 0; round < 3; ++round)
             QCOMPARE(convert(shx, fnt), QString("converted"));
-        QCOMPARE(entriesBelow(dir.path()).size(), 2);
+        QCOMPARE(entries().size(), 2);
     }
 
     // The handler removes the temporary file whether it ends the process
@@ -401,16 +395,15 @@ private slots:
     // write after the interruption leaves the old file as it was.
     void interruptRemovesTemporaryFiles()
     {
-        QTemporaryDir dir;
-        QCOMPARE(runChild("exit", dir.path()).exitCode, 128 + SIGHUP);
-        QCOMPARE(entriesBelow(dir.path()), QStringList());
+        QCOMPARE(runChild("exit", path()).exitCode, 128 + SIGHUP);
+        QCOMPARE(entries(), QStringList());
 
-        QVERIFY(writeFile(dir.filePath("font.fnt"), kOldContent));
-        const Run child = runChild("callback", dir.path());
+        QVERIFY(write("font.fnt", kOldContent));
+        const Run child = runChild("callback", path());
         QCOMPARE(child.exitCode, 0);
         QCOMPARE(child.out, QStringLiteral("I"));
-        QCOMPARE(entriesBelow(dir.path()), QStringList({"font.fnt"}));
-        QCOMPARE(readFile(dir.filePath("font.fnt")), kOldContent);
+        QCOMPARE(entries(), QStringList({"font.fnt"}));
+        QCOMPARE(read("font.fnt"), kOldContent);
     }
 };
 
