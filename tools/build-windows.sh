@@ -64,7 +64,7 @@ command -v ccache >/dev/null && [ "${CCACHE_DISABLE:-}" != 1 ] && launcher=(-DCM
     -DQT_HOST_PATH=/usr -DQT_HOST_PATH_CMAKE_DIR=/usr/lib/x86_64-linux-gnu/cmake \
     "${launcher[@]}" >"$out/configure.log" || { cat "$out/configure.log"; fail "configure failed"; }
 cmake --build "$build" -j"$(nproc)" --target varnel varnel-cli \
-    tst_fontfiles tst_drawing tst_samples tst_fntreader ConvertTest tst_inspect
+    tst_fontfiles tst_drawing tst_fntreader ConvertTest tst_inspect
 
 # --- the folder a user unpacks
 version=$(project_version "$build")
