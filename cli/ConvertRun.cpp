@@ -73,7 +73,7 @@ bool compileSource(Task &task, QByteArray &shx)
 {
     if (!hasSuffixOf(task.input, {suffixOf(Format::Shp)}))
         return failRead(task, QStringLiteral("not an .shp file"));
-    const io::ReadResult read = io::readRegularFile(task.input, io::kMaxFontFileBytes);
+    const io::ReadResult read = io::readRegularFile(task.input, shp::kMaxSourceBytes);
     if (!read.ok)
         return failRead(task, read.reason);
     shp::Compiled compiled = shp::compile(read.bytes);

@@ -32,7 +32,8 @@ ShxInput readShxInput(const QString &path)
 {
     ShxInput input;
     input.fromSource = isShpPath(path);
-    const io::ReadResult read = io::readRegularFile(path, io::kMaxFontFileBytes);
+    const io::ReadResult read =
+        io::readRegularFile(path, input.fromSource ? shp::kMaxSourceBytes : io::kMaxFontFileBytes);
     if (!read.ok) {
         input.reason = (input.fromSource ? QStringLiteral("Failed to read SHP file")
                                          : outcomeText(ConversionOutcome::ReadFailed))

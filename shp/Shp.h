@@ -17,6 +17,10 @@ namespace shp {
 constexpr qint64 kMaxShapes = 0xFFFF;
 constexpr qint64 kMaxDefinitionBytes = 0xFFFF;
 constexpr qint64 kMaxFileBytes = io::kMaxFontFileBytes;
+// A font's text takes about three times its bytes (a byte such as 0xBD is
+// written "-043,"), so a source may be four times the size of a font: every
+// font the loader takes can be written as text and read back.
+constexpr qint64 kMaxSourceBytes = 4 * io::kMaxFontFileBytes;
 constexpr int kMaxLineLength = 128;
 // A source with more faults than this shows the first ones and a count.
 constexpr int kMaxShownMessages = 20;

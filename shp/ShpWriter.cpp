@@ -5,6 +5,7 @@
 // font ever loses a byte (docs/shp.md).
 #include "job/ConversionJob.h"
 #include "shp/Shp.h"
+#include "shx/ShxReasons.h"
 
 #include <QtEndian>
 
@@ -393,6 +394,13 @@ QByteArray decompile(const QByteArray &shx, QString *reason, int codePage)
     // is not first) is kept whole.
     if (compile(text).shx != shx)
         text = rawText(shx, job.fontKind);
+    if (text.size() > kMaxSourceBytes) {
+        // What no command could read back is not written.
+        if (reason)
+            *reason = QStringLiteral("its text would take %1 bytes, more than the %2 a source may hold")
+                          .arg(::shx::grouped(text.size()), ::shx::grouped(kMaxSourceBytes));
+        return {};
+    }
     return text;
 }
 

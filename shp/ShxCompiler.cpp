@@ -189,9 +189,9 @@ QByteArray defaultHeader(bool unifont, bool bigfont)
 Compiled compile(const QByteArray &text)
 {
     Compiled out;
-    if (text.size() > kMaxFileBytes) {
+    if (text.size() > kMaxSourceBytes) {
         out.errors.add(0, 0, QStringLiteral("the source has %1 bytes, more than %2")
-                                 .arg(shx::grouped(text.size()), shx::grouped(kMaxFileBytes)));
+                                 .arg(shx::grouped(text.size()), shx::grouped(kMaxSourceBytes)));
         return out;
     }
     Source source = parse(text);

@@ -5,6 +5,7 @@
 
 #include "ShxBuilder.h"
 #include "io/FileAccess.h"
+#include "shp/Shp.h"
 
 using namespace shxtest;
 using S = ShapeCode;
@@ -276,8 +277,8 @@ QList<HostileFont> sources()
             "font.shp:131071:1: the font has more than 65,535 shapes", true),
         row("SHP of 16 MiB of faulty fields", filled(shape, "x,\n"),
             "font.shp:4:1: \"x\" is not a number", true),
-        row("SHP past 16 MiB", QByteArray(io::kMaxFontFileBytes + 1, ' '),
-            "font.shp: the source has 16,777,217 bytes, more than 16,777,216", true),
+        row("SHP past 64 MiB", QByteArray(shp::kMaxSourceBytes + 1, ' '),
+            "font.shp: the source has 67,108,865 bytes, more than 67,108,864", true),
     };
 }
 
