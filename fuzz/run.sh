@@ -20,7 +20,7 @@ build=${VARNEL_FUZZ_BUILD:-$root/build-fuzz}
 cmake -S "$root" -B "$build" -DCMAKE_C_COMPILER=clang -DCMAKE_CXX_COMPILER=clang++ \
     -DCMAKE_BUILD_TYPE=RelWithDebInfo -DVARNEL_FUZZ=ON -DVARNEL_SANITIZE=ON -DVARNEL_GUI=OFF \
     >/dev/null
-cmake --build "$build" -j2 --target varnel-fuzz varnel-fuzz-preview varnel-fuzz-seeds
+cmake --build "$build" -j2 --target varnel-fuzz varnel-fuzz-preview varnel-fuzz-seeds varnel-samples
 
 seeds=$build/fuzz-seeds
 corpus=$build/fuzz-corpus
@@ -28,7 +28,7 @@ findings=$build/fuzz-findings
 rm -rf "$seeds"
 mkdir -p "$seeds" "$corpus" "$corpus-preview" "$findings"
 "$build/bin/varnel-fuzz-seeds" "$seeds"
-find "$root/samples" -maxdepth 2 -type f -iname '*.shx' -exec cp {} "$seeds/" \; 2>/dev/null || true
+cp "$build"/samples/*.shx "$seeds/"
 
 # The worst inputs we know take well under a second even under the
 # sanitizers; ten is a hang, not a slow font. A sheet of the most a sheet

@@ -8,7 +8,6 @@
 #
 # Needs lintian, desktop-file-utils, man-db, xvfb, xauth and x11-utils.
 set -euo pipefail
-here=$(cd "$(dirname "$0")/.." && pwd)
 build=$(cd "${1:?usage: tools/test-package.sh BUILD_DIR}" && pwd)
 say() { echo "test-package: $*"; }
 fail() { echo "test-package: FAILED: $*" >&2; exit 1; }
@@ -37,7 +36,7 @@ dpkg -L varnel >"$tmp/files"
 [ "$(varnel --version)" = "varnel $version" ] || fail "varnel --version: $(varnel --version)"
 work="$tmp/Arbeit ä"
 mkdir -p "$work"
-cp "$here/samples/varnel-sans.shx" "$work/"
+cp "$build/samples/varnel-sans.shx" "$work/"
 (cd "$work" && varnel-cli varnel-sans.shx varnel-sans.fnt) | grep -qx "Converted successfully" ||
     fail "the installed varnel-cli did not convert the sample"
 "$build/bin/varnel-cli" "$work/varnel-sans.shx" "$work/built.fnt" >/dev/null

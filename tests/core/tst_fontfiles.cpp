@@ -374,10 +374,10 @@ private slots:
         }
     }
 
-    // End-to-end conversions of the sample fonts in samples/, checked against
-    // what their definitions in make_samples.py draw. All three fonts are 16
-    // shape units high, so with 128 FNT units per font height and the baseline
-    // at 63 a shape point (x, y) is written as (8x, 8y + 63).
+    // End-to-end conversions of the sample fonts the build compiles from
+    // samples/*.shp, checked against what their sources draw. All three fonts
+    // are 16 shape units high, so with 128 FNT units per font height and the
+    // baseline at 63 a shape point (x, y) is written as (8x, 8y + 63).
     void samples_data()
     {
         QTest::addColumn<QString>("chars");    // every code written, as text
