@@ -9,9 +9,13 @@
 # Windows, varnel.exe is a GUI program with one icon, the asInvoker manifest
 # and no version record, and varnel-cli.exe is a console program.
 #
-# Also left in OUTDIR: build/ (the programs and the test programs, for
-# tools/test-windows.sh), sdk/ (the unpacked Qt) and nsis/ (the installer's
-# file lists).
+# Also left in OUTDIR: build/ (the programs, the test programs and the
+# sample fonts, for tools/test-windows.sh), sdk/ (the unpacked Qt) and nsis/
+# (the installer's file lists).
+#
+# The sample fonts are compiled from their sources by a varnel-cli that runs
+# here, since the build cannot run its own varnel-cli.exe: LINUX_VARNEL_CLI,
+# else one built in OUTDIR/host.
 #
 # The Qt for Windows comes from $VARNEL_QT_MINGW (an unpacked SDK folder or
 # its .tar.xz), else ../shared/windows/qt6.4.2-mingw64.tar.xz beside the
@@ -19,8 +23,8 @@
 # (about an hour on two cores).
 set -euo pipefail
 
-if [ $# -ne 1 ]; then
-    echo "usage: $0 OUTDIR" >&2
+if [ $# -lt 1 ] || [ $# -gt 2 ]; then
+    echo "usage: $0 OUTDIR [LINUX_VARNEL_CLI]" >&2
     exit 2
 fi
 source=$(cd "$(dirname "$0")/.." && pwd)
@@ -55,12 +59,25 @@ elif [ ! -x "$sdk/bin/qt-cmake" ]; then
 fi
 [ -x "$sdk/bin/qt-cmake" ] || fail "$sdk is not a Qt for Windows"
 
-# --- build: release, warnings as errors, no preview (this Qt has no Svg)
-build=$out/build
 launcher=()
 command -v ccache >/dev/null && [ "${CCACHE_DISABLE:-}" != 1 ] && launcher=(-DCMAKE_CXX_COMPILER_LAUNCHER=ccache)
+
+# --- a varnel-cli for this machine, which compiles the sample fonts
+if [ $# -eq 2 ]; then
+    hostCli=$(cd "$(dirname "$2")" && pwd)/$(basename "$2")
+    [ -x "$hostCli" ] || fail "$2 is not a program"
+else
+    cmake -S "$source" -B "$out/host" -G Ninja -DCMAKE_BUILD_TYPE=Release -DVARNEL_GUI=OFF \
+        -DVARNEL_PREVIEW=OFF "${launcher[@]}" >"$out/host-configure.log" ||
+        { cat "$out/host-configure.log"; fail "configuring the Linux varnel-cli failed"; }
+    cmake --build "$out/host" -j"$(nproc)" --target varnel-cli
+    hostCli=$out/host/bin/varnel-cli
+fi
+
+# --- build: release, warnings as errors, no preview (this Qt has no Svg)
+build=$out/build
 "$sdk/bin/qt-cmake" -S "$source" -B "$build" -G Ninja -Wno-dev --no-warn-unused-cli \
-    -DCMAKE_BUILD_TYPE=Release -DVARNEL_WERROR=ON -DVARNEL_PREVIEW=OFF \
+    -DCMAKE_BUILD_TYPE=Release -DVARNEL_WERROR=ON -DVARNEL_PREVIEW=OFF -DVARNEL_HOST_CLI="$hostCli" \
     -DQT_HOST_PATH=/usr -DQT_HOST_PATH_CMAKE_DIR=/usr/lib/x86_64-linux-gnu/cmake \
     "${launcher[@]}" >"$out/configure.log" || { cat "$out/configure.log"; fail "configure failed"; }
 cmake --build "$build" -j"$(nproc)" --target varnel varnel-cli \

@@ -108,7 +108,7 @@ compare_samples() {
     local windowsCli=$1 shx name page args
     shift
     compared=0
-    for shx in "$source"/samples/*.shx; do
+    for shx in "$build"/samples/*.shx; do
         name=$(basename "$shx" .shx)
         cp "$shx" "$fonts/$name ä.shx"
         for page in "$@"; do
