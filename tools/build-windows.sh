@@ -81,7 +81,7 @@ build=$out/build
     -DQT_HOST_PATH=/usr -DQT_HOST_PATH_CMAKE_DIR=/usr/lib/x86_64-linux-gnu/cmake \
     "${launcher[@]}" >"$out/configure.log" || { cat "$out/configure.log"; fail "configure failed"; }
 cmake --build "$build" -j"$(nproc)" --target varnel varnel-cli \
-    tst_fontfiles tst_drawing tst_fntreader ConvertTest tst_inspect
+    tst_fontfiles tst_drawing ConvertTest tst_inspect
 
 # --- the folder a user unpacks
 version=$(project_version "$build")

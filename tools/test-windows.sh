@@ -66,7 +66,7 @@ run_test() {
         QT_PLUGIN_PATH="$(winpath "$sdk/plugins")" QT_QPA_PLATFORM=offscreen \
         timeout 900 wine "$test.exe" -o "$(winpath "$result"),txt" >/dev/null 2>&1) || status=$?
 }
-for test in tst_fontfiles tst_drawing tst_fntreader ConvertTest tst_inspect; do
+for test in tst_fontfiles tst_drawing ConvertTest tst_inspect; do
     [ -f "$build/bin/$test.exe" ] || fail "$test.exe was not built"
     result=$tmp/$test.txt
     run_test
