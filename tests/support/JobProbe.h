@@ -21,4 +21,10 @@ struct ConversionJobProbe
     static qint32 subshapeDepth(const ConversionJob &job) { return job.subshapeDepth; }
     static qint32 minX(const ConversionJob &job) { return job.minX; }
     static qint32 maxX(const ConversionJob &job) { return job.maxX; }
+    // The Unicode codes of the shapes, in shape order, as a conversion maps them.
+    static QList<quint16> mappedCodes(ConversionJob &job)
+    {
+        job.mapShapeCodes();
+        return job.mappedCodes;
+    }
 };
