@@ -219,7 +219,7 @@ void InspectTest::inspectRefusesWhatIsNotARegularFile()
     for (const QString &input : std::as_const(paths)) {
         for (const char *command : {"inspect", "preview"}) {
             const Run result = run({command, input});
-                        QCOMPARE(result.exitCode, 1);
+            QCOMPARE(result.exitCode, 1);
             QVERIFY2(result.err.contains(input + ": ") && result.err.contains("not a regular file"),
                      qPrintable(result.err));
         }
@@ -237,7 +237,6 @@ void InspectTest::inspectJsonNamesEveryField()
     const Run result = run({"inspect", "--json", "big.shx", "cut.fnt", "gone.shx", "bad.shp"});
     QCOMPARE(result.exitCode, 1);
     const QJsonArray files = QJsonDocument::fromJson(result.out.toUtf8())["files"].toArray();
-    QCOMPARE(files.size(), 4);
 
     // Every field of each kind of entry, as a script reading the report sees it.
     const QJsonArray expected = QJsonDocument::fromJson(R"json([
