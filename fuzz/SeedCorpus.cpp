@@ -1,6 +1,6 @@
 // varnel-fuzz-seeds DIR: writes the fuzzer's seed corpus, small fonts of all
 // three kinds that between them use every command and every operand form,
-// and the light fonts of the hostile catalogue.
+// and the light fonts and SHP sources of the hostile catalogue.
 #include "HostileFonts.h"
 #include "ShxBuilder.h"
 
@@ -132,16 +132,20 @@ int main(int argc, char *argv[])
         {"long-header", longHeader()},
     };
     QList<Seed> all = seeds;
+    QList<bool> isSource(seeds.size(), false);
     int hostileCount = 0;
-    for (const hostile::HostileFont &font : hostile::catalogue()) {
+    for (const hostile::HostileFont &font : hostile::catalogue() + hostile::sources()) {
         // Large inputs only slow every mutation down; the tests cover them.
-        if (!font.heavy && font.bytes.size() <= kLargestSeed)
+        if (!font.heavy && font.bytes.size() <= kLargestSeed) {
             all.append({nullptr, font.bytes});
+            isSource.append(font.source);
+        }
     }
-    for (const Seed &seed : std::as_const(all)) {
+    for (qsizetype i = 0; i < all.size(); ++i) {
+        const Seed &seed = all.at(i);
         const QString name = seed.name ? QLatin1String(seed.name)
                                        : QStringLiteral("hostile-%1").arg(++hostileCount);
-        QFile file(QDir(dir).filePath(name + QLatin1String(".shx")));
+        QFile file(QDir(dir).filePath(name + QLatin1String(isSource.at(i) ? ".shp" : ".shx")));
         if (!file.open(QIODevice::WriteOnly) || file.write(seed.bytes) != seed.bytes.size()) {
             std::fprintf(stderr, "varnel-fuzz-seeds: cannot write %s\n", qPrintable(name));
             return 1;

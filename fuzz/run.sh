@@ -2,7 +2,7 @@
 # fuzz/run.sh [SECONDS]: builds the fuzzers with Clang, AddressSanitizer and
 # UndefinedBehaviorSanitizer in their own build directory and runs each on
 # one core: the conversion's for SECONDS (default 120), then the glyph
-# sheet's for half as long. Fails on any finding: a crash, a sanitizer
+# sheet's and the SHP round trip's for half as long each. Fails on any finding: a crash, a sanitizer
 # report, a leak, an input slower than the timeout, too much memory, or a
 # converted image that does not hold together.
 #
@@ -20,13 +20,13 @@ build=${VARNEL_FUZZ_BUILD:-$root/build-fuzz}
 cmake -S "$root" -B "$build" -DCMAKE_C_COMPILER=clang -DCMAKE_CXX_COMPILER=clang++ \
     -DCMAKE_BUILD_TYPE=RelWithDebInfo -DVARNEL_FUZZ=ON -DVARNEL_SANITIZE=ON -DVARNEL_GUI=OFF \
     >/dev/null
-cmake --build "$build" -j2 --target varnel-fuzz varnel-fuzz-preview varnel-fuzz-seeds varnel-samples
+cmake --build "$build" -j2 --target varnel-fuzz varnel-fuzz-preview varnel-fuzz-shp varnel-fuzz-seeds varnel-samples
 
 seeds=$build/fuzz-seeds
 corpus=$build/fuzz-corpus
 findings=$build/fuzz-findings
 rm -rf "$seeds"
-mkdir -p "$seeds" "$corpus" "$corpus-preview" "$findings"
+mkdir -p "$seeds" "$corpus" "$corpus-preview" "$corpus-shp" "$findings"
 "$build/bin/varnel-fuzz-seeds" "$seeds"
 cp "$build"/samples/*.shx "$seeds/"
 
@@ -44,10 +44,15 @@ QT_QPA_PLATFORM=offscreen LSAN_OPTIONS="suppressions=$root/fuzz/preview-leaks.su
     -timeout=10 -rss_limit_mb=2048 -dict="$root/fuzz/shx.dict" \
     -artifact_prefix="$findings/preview-" -print_final_stats=1 \
     "$corpus-preview" "$seeds" "$@" || status=$?
+# Sources and fonts alike: every font decompiles to text that compiles back
+# to it. The samples' sources are seeds beside the catalogue's.
+"$build/bin/varnel-fuzz-shp" -max_total_time=$((seconds / 2 + 1)) -timeout=10 -rss_limit_mb=2048 \
+    -dict="$root/fuzz/shp.dict" -artifact_prefix="$findings/shp-" -print_final_stats=1 \
+    "$corpus-shp" "$seeds" "$root/samples" "$@" || status=$?
 
 if [ "$status" -ne 0 ]; then
     echo "fuzz: finding(s) in $findings" >&2
     ls -lt "$findings" >&2
     exit 1
 fi
-echo "fuzz: no findings in $seconds seconds of conversion and $((seconds / 2 + 1)) of sheets"
+echo "fuzz: no findings in $seconds seconds of conversion and $((seconds / 2 + 1)) each of sheets and SHP round trips"
