@@ -158,7 +158,8 @@ void InspectTest::inspectTellsEachShxKind_data()
         << shapeFont(8, {{65, definition("A", kBar)}, {66, definition("B", kBar)}},
                      header("Varnel shapes 1.1 \xe9\\\r\n", 24))
         << QStringList{"kind:     shape font", "header:   Varnel shapes 1.1 \\xe9\\\\\\r\\n  \\x1a",
-                       "shapes:   2, height 8", "glyphs:   2 in 1 range: 0x0041-0x0042"};
+                       "shapes:   2, height 8", "glyphs:   2 in 1 range: 0x0041-0x0042",
+                       "extents:  x 0 to 128, y 63 to 63"};
     QTest::newRow("unifont")
         << unifont(fontInfo("U", 12), {{0x41, definition("A", kBar)}, {0x43, definition("C", kBar)}})
         << QStringList{"kind:     unifont", "shapes:   2, height 12",
