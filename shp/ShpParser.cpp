@@ -4,6 +4,7 @@
 #include "shp/Shp.h"
 #include "shx/ShxReasons.h"
 
+#include <algorithm>
 #include <climits>
 #include <cstring>
 
@@ -19,8 +20,14 @@ void Messages::add(int line, int column, const QString &text)
 
 QStringList Messages::lines(const QString &path, const QString &prefix) const
 {
+    // In the order of the text, as a compiler prints them: a record's count
+    // is only checked once its bytes have been read.
+    QList<Message> sorted = shown;
+    std::stable_sort(sorted.begin(), sorted.end(), [](const Message &a, const Message &b) {
+        return a.line != b.line ? a.line < b.line : a.column < b.column;
+    });
     QStringList out;
-    for (const Message &m : shown) {
+    for (const Message &m : std::as_const(sorted)) {
         out << (m.line > 0 ? QStringLiteral("%1:%2:%3: %4%5")
                                  .arg(path).arg(m.line).arg(m.column).arg(prefix, m.text)
                            : QStringLiteral("%1: %2%3").arg(path, prefix, m.text));
@@ -149,6 +156,7 @@ private:
     int m_lastByteLine = 0;
     int m_lastByteColumn = 0;
     qint64 m_shapes = 0;
+    qint64 m_errorsBefore = 0; // errors before the record's line: its own are those past
 };
 
 bool Parser::number(const char *begin, const char *end, qint64 &value, const QString &what)
@@ -201,6 +209,7 @@ void Parser::run(const QByteArray &text)
 void Parser::readRecordLine(const char *begin, const char *end)
 {
     finishRecord();
+    m_errorsBefore = m_source.errors.shown.size() + m_source.errors.more;
     m_record = Record();
     m_record.line = m_line;
     m_held = 0;
@@ -381,6 +390,14 @@ void Parser::finishRecord()
     m_open = false;
     const Record &r = m_record;
     Messages &errors = m_source.errors;
+    // A byte refused is not held: the count and the final 0 of a record
+    // with errors of its own would only repeat them.
+    if (errors.shown.size() + errors.more > m_errorsBefore) {
+        if (m_shapes <= kMaxShapes)
+            m_source.records.append(std::move(m_record));
+        m_record = Record();
+        return;
+    }
     const auto count = [&] {
         return QStringLiteral("the record says %1 bytes and holds %2")
             .arg(shx::grouped(r.declared), shx::grouped(m_held));

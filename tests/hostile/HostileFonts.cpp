@@ -270,7 +270,7 @@ QList<HostileFont> sources()
         row("SHP line of 16 MiB", filled(shape, "1,"),
             "font.shp:4:129: the line has 16,777,192 characters, more than 128", true),
         row("SHP record line of 16 MiB", filled(font + "*65,2,", "A"),
-            "font.shp:3:129: the line has 16,777,200 characters, more than 128", true),
+            "font.shp:3:5: the definition takes 16,777,197 bytes, more than 65,535", true),
         row("SHP line of 16 MiB of opening parentheses", filled(shape, "("),
             "font.shp:4:129: the line has 16,777,192 characters, more than 128", true),
         row("SHP of 16 MiB of records", filled(font, "*1,2,\n0,0\n"),
