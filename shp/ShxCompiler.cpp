@@ -194,6 +194,12 @@ Compiled compile(const QByteArray &text)
                                  .arg(shx::grouped(text.size()), shx::grouped(kMaxSourceBytes)));
         return out;
     }
+    // A compiled font read as a source would give a screenful of faults;
+    // its header text ends in CR LF and 0x1A, which no source holds.
+    if (text.left(kMaxLineLength).contains("\r\n\x1a")) {
+        out.errors.add(1, 1, QStringLiteral("this is a compiled SHX font, not SHP text"));
+        return out;
+    }
     Source source = parse(text);
     out.records = source.records.size();
     out.errors = source.errors;

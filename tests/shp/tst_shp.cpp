@@ -171,6 +171,8 @@ private slots:
         QTest::newRow("kept records only as marked") << font + "*TAIL,1\n1\n"
                                                       << "3:1: unknown record \"*TAIL,1\"";
         QTest::newRow("bytes first") << "1,2\n" + font << "1:1: bytes before the first record";
+        QTest::newRow("a compiled font") << shp::defaultHeader(false, false) + "\0\0"
+                                         << "1:1: this is a compiled SHX font, not SHP text";
         QTest::newRow("a byte refused is not also miscounted") << font + "*65,3,A\n300,0\n"
                                                                 << "4:1: \"300\" is not a byte";
         // Numbers too long, lines too long, *BIGFONT miscounted and too many
