@@ -29,6 +29,8 @@ QString acceptedCodePageNames();
 // Says what is wrong, points to the help of the command being run, and
 // returns UsageError.
 int usageError(const QString &message);
+// A variable that expanded to nothing: there is no name to show or suggest.
+inline const QString kEmptyArgument = QStringLiteral("an empty argument names no file or folder");
 // The parser's complaint as a usage error; an unknown option comes with the
 // nearest of `options` ("did you mean '--verbose'?").
 int parseError(const QCommandLineParser &parser, const QList<QCommandLineOption> &options);

@@ -244,6 +244,10 @@ bool readPaths(const CommandLine &line, Request &request)
         request.destinationNamed = true;
         if (destination.isEmpty())
             return refuse(QStringLiteral("-o needs a path"));
+        // Fonts are written whole or not at all, so never to a pipe.
+        if (destination == QLatin1String("-"))
+            return refuse(QStringLiteral("-o -: fonts are written to files, not to standard output; "
+                                         "name a file or a folder (./- for one named -)"));
         request.single = namesOutputFile(destination);
     } else if (paths.size() == 2 && namesOutputOf(paths.first(), paths.last())) {
         destination = paths.takeLast();
@@ -258,9 +262,8 @@ bool readPaths(const CommandLine &line, Request &request)
     if (request.single && !refuseSingleFormats(parser.isSet(line.to), paths.first(), request))
         return false;
     for (const QString &path : std::as_const(paths)) {
-        // A variable that expanded to nothing: there is no name to show or suggest.
         if (path.isEmpty())
-            return refuse(QStringLiteral("an empty argument names no file or folder"));
+            return refuse(kEmptyArgument);
         if (hasSuffixOf(path, kOutputSuffixes) && !hasSuffixOf(path, kInputSuffixes)
             && !QFileInfo(path).isDir())
             return refuse(QStringLiteral("%1 names an output among several inputs; a single output "

@@ -418,6 +418,8 @@ int runInspect(int argc, char *argv[])
     const QStringList arguments = parser.positionalArguments().mid(1);
     if (arguments.isEmpty())
         return usageError(QStringLiteral("inspect expects one or more fonts or folders"));
+    if (arguments.contains(QString()))
+        return usageError(kEmptyArgument);
     int chosenCodePage = -1;
     if (readCodePageOption(parser, codePage, chosenCodePage) != Success)
         return UsageError;

@@ -284,6 +284,8 @@ int runPreview(int argc, char *argv[])
     const QStringList fonts = parser.positionalArguments().mid(1);
     if (fonts.isEmpty())
         return usageError(QStringLiteral("preview expects one or more FNT, SHX or SHP fonts"));
+    if (fonts.contains(QString()))
+        return usageError(kEmptyArgument);
     if (parser.isSet(output)) {
         const QString suffix = QFileInfo(parser.value(output)).suffix().toLower();
         if (suffix != QLatin1String("png") && suffix != QLatin1String("svg"))

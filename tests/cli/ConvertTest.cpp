@@ -99,6 +99,8 @@ void ConvertTest::failuresWriteNothing_data()
     QTest::newRow("--to against OUT") << "--to shp good.shx out.fnt" << "--to shp, but out.fnt names an FNT file: give one";
     QTest::newRow("-o FILE in the input's format") << "-o x.shx good.shx" << "good.shx is an SHX file already";
     QTest::newRow("empty argument") << "good.shx " << "varnel-cli: an empty argument names no file or folder\n";
+    QTest::newRow("inspect empty argument") << "inspect " << "an empty argument names no file or folder";
+    QTest::newRow("-o -") << "-o - good.shx" << "fonts are written to files, not to standard output";
     QTest::newRow("no threads") << "-j 0 good.shx" << "-j needs a whole number of threads, 1 or more";
     QTest::newRow("unknown code page") << "good.shx x.fnt --code-page latin1"
                                        << "unknown code page 'latin1'; accepted: unicode; euc-kr (";
