@@ -10,7 +10,6 @@
 #include "shp/Shp.h"
 
 #include <QDir>
-#include <QTemporaryDir>
 #include <QTest>
 
 #include <cmath>
@@ -113,18 +112,18 @@ QByteArray oneArcFnt(float start, float end)
     return bytes;
 }
 
-QString cliPath()
-{
-    return QCoreApplication::applicationDirPath() + QStringLiteral("/varnel-cli");
-}
-
 } // namespace
 
-class HostileTest : public QObject
+class HostileTest : public QObject, TestFolder
 {
     Q_OBJECT
 
+public:
+    HostileTest() : TestFolder(QStringLiteral(VARNEL_CLI_PATH), 10000) {}
+
 private slots:
+    void init() { QVERIFY(reset()); }
+
     void catalogueGetsItsOwnAnswer_data()
     {
         QTest::addColumn<QByteArray>("shx");
@@ -186,16 +185,14 @@ private slots:
             "the file ends at byte 30, inside the header text", 30);
         row("unknown header text", header("Varnel\x01 fonts\t2") + QByteArray(8, '\0'),
             "unknown header text \"Varnel\\x01 fonts\\t2\"", 0);
-        row("shape table head cut", shapes.left(26),
-            "the shape table runs past the end of the file (its head at byte 24, file has "
-            "26 bytes)", 24);
+        row("shape table head cut", shapes.left(26), "the shape table runs past the end of the "
+            "file (its head at byte 24, file has 26 bytes)", 24);
         // 1,000 entries counted, 300 there.
-        row("shape index cut", shapes + u16s({1000}) + QByteArray(1200, '\x01'),
-            "the shape table runs past the end of the file (entry 300 at byte 1,230, file has "
-            "1,230 bytes)", 1230);
-        row("font-info record past the end", shapes + u16s({2, 65, 60000, 0, 5}) + QByteArray("A\0\x14", 3),
-            "the font-info record starts past the end of the file (at byte 60,038, file has "
-            "41 bytes)", 60038);
+        row("shape index cut", shapes + u16s({1000}) + QByteArray(1200, '\x01'), "the shape table "
+            "runs past the end of the file (entry 300 at byte 1,230, file has 1,230 bytes)", 1230);
+        row("font-info record past the end",
+            shapes + u16s({2, 65, 60000, 0, 5}) + QByteArray("A\0\x14", 3), "the font-info record "
+            "starts past the end of the file (at byte 60,038, file has 41 bytes)", 60038);
         row("font name without its zero byte",
             shapes + u16s({2, 65, 3, 0, 6}) + definition("A", ShapeCode()) + "Varnel",
             "the font name, without its zero byte, runs past the end of the file (name at "
@@ -203,30 +200,25 @@ private slots:
         row("font height missing", shapes + u16s({1, 0, 7}) + "Varnel" + QByteArray(1, '\0'),
             "the font-info record runs past the end of the file (its height at byte 41, file "
             "has 41 bytes)", 41);
-        row("unifont head cut", uni + "\x01",
-            "the shape table runs past the end of the file (its head at byte 24, file has "
-            "25 bytes)", 24);
-        row("unifont record cut", uni + u16s({65535, 0, 7}) + info,
-            "the shape table runs past the end of the file (entry 1 at byte 37, file has "
-            "37 bytes)", 37);
+        row("unifont head cut", uni + "\x01", "the shape table runs past the end of the file "
+            "(its head at byte 24, file has 25 bytes)", 24);
+        row("unifont record cut", uni + u16s({65535, 0, 7}) + info, "the shape table runs past "
+            "the end of the file (entry 1 at byte 37, file has 37 bytes)", 37);
         row("unifont definition cut", uni + u16s({3, 0, 7}) + info + u16s({65, 500}) + "A",
             "the definition of entry 1, 500 bytes long, runs past the end of the file (its "
             "start at byte 41, file has 42 bytes)", 41);
-        row("big font head cut", big,
-            "the big font table runs past the end of the file (its head at byte 24, file has "
-            "26 bytes)", 24);
-        row("escape ranges cut", big + u16s({0, 65535, 0x81}),
-            "the table of escape ranges runs past the end of the file (range 0 at byte 30, "
-            "file has 32 bytes)", 30);
-        row("big font index cut", big + u16s({2, 0, 0x8140, 0, 0, 0, 0x8141}),
-            "the big font index runs past the end of the file (entry 1 at byte 38, file has "
-            "40 bytes)", 38);
+        row("big font head cut", big, "the big font table runs past the end of the file (its "
+            "head at byte 24, file has 26 bytes)", 24);
+        row("escape ranges cut", big + u16s({0, 65535, 0x81}), "the table of escape ranges runs "
+            "past the end of the file (range 0 at byte 30, file has 32 bytes)", 30);
+        row("big font index cut", big + u16s({2, 0, 0x8140, 0, 0, 0, 0x8141}), "the big font "
+            "index runs past the end of the file (entry 1 at byte 38, file has 40 bytes)", 38);
         row("big font index cut inside an offset", big + u16s({1, 0, 0x8140, 0}) + "\x01\x02\x03",
             "the big font index runs past the end of the file (entry 0 at byte 30, file has "
             "37 bytes)", 30);
-        row("big font name without its zero byte", big + u16s({0, 0}) + "Varnel",
-            "the font name, without its zero byte, runs past the end of the file (name at "
-            "byte 30, file has 36 bytes)", 30);
+        row("big font name without its zero byte", big + u16s({0, 0}) + "Varnel", "the font "
+            "name, without its zero byte, runs past the end of the file (name at byte 30, file "
+            "has 36 bytes)", 30);
         row("big font height missing", big + u16s({0, 0}) + "Varnel" + QByteArray(1, '\0'),
             "the font-info record runs past the end of the file (its height at byte 37, file "
             "has 37 bytes)", 37);
@@ -254,23 +246,19 @@ private slots:
         QTest::addColumn<float>("start");
         QTest::addColumn<float>("end");
         QTest::addColumn<qint64>("position"); // of the problem; -1: a valid arc
-        const float inf = std::numeric_limits<float>::infinity();
-        const float huge = 6e19f;
-        QTest::newRow("about 6e19 degrees") << huge << std::nextafter(huge, inf) << qint64(78);
-        QTest::newRow("ending at +infinity") << 0.0f << inf << qint64(82);
-        QTest::newRow("starting at -infinity") << -inf << 90.0f << qint64(78);
-        QTest::newRow("ending at NaN") << 0.0f << std::numeric_limits<float>::quiet_NaN()
-                                       << qint64(82);
-        QTest::newRow("ending below its start") << 90.0f << 0.0f << qint64(82);
-        QTest::newRow("beyond a million degrees") << 2e6f << 2e6f + 90.0f << qint64(78);
-        QTest::newRow("five turns") << 0.0f << 1800.0f << qint64(82);
-        // Valid arcs, whose extents must match the arc walked in small steps.
-        QTest::newRow("through 0 from below") << 350.0f << 370.0f << qint64(-1);
-        QTest::newRow("negative, through 270") << -100.0f << -80.0f << qint64(-1);
-        QTest::newRow("four turns on, through 90") << 1485.0f << 1575.0f << qint64(-1);
-        QTest::newRow("just under one turn") << 100.0f << 459.0f << qint64(-1);
-        QTest::newRow("one turn from 10") << 10.0f << 370.0f << qint64(-1);
-        QTest::newRow("four whole turns") << 0.0f << 1440.0f << qint64(-1);
+        const float inf = std::numeric_limits<float>::infinity(), huge = 6e19f;
+        const float nan = std::numeric_limits<float>::quiet_NaN();
+        const std::tuple<const char *, float, float, qint64> rows[] = {
+            {"about 6e19 degrees", huge, std::nextafter(huge, inf), 78},
+            {"ending at +infinity", 0, inf, 82}, {"starting at -infinity", -inf, 90, 78},
+            {"ending at NaN", 0, nan, 82}, {"ending below its start", 90, 0, 82},
+            {"beyond a million degrees", 2e6f, 2e6f + 90, 78}, {"five turns", 0, 1800, 82},
+            // Valid arcs, whose extents must match the arc walked in small steps.
+            {"through 0 from below", 350, 370, -1}, {"negative, through 270", -100, -80, -1},
+            {"four turns on, through 90", 1485, 1575, -1}, {"just under one turn", 100, 459, -1},
+            {"one turn from 10", 10, 370, -1}, {"four whole turns", 0, 1440, -1}};
+        for (const auto &[name, start, end, position] : rows)
+            QTest::newRow(name) << start << end << position;
     }
 
     // Reading, inspecting and drawing finish on any angle; a hostile one is a
@@ -297,24 +285,19 @@ private slots:
                 const double radians = (start + span * step / 36000) * M_PI / 180.0;
                 walked.add(100 + 10 * std::cos(radians), 100 + 10 * std::sin(radians));
             }
-            QVERIFY(!box.empty);
-            QVERIFY(std::fabs(box.minX - walked.minX) < 1e-3);
-            QVERIFY(std::fabs(box.maxX - walked.maxX) < 1e-3);
-            QVERIFY(std::fabs(box.minY - walked.minY) < 1e-3);
-            QVERIFY(std::fabs(box.maxY - walked.maxY) < 1e-3);
+            const auto near = [](double a, double b) { return std::fabs(a - b) < 1e-3; };
+            QVERIFY(!box.empty && near(box.minX, walked.minX) && near(box.maxX, walked.maxX)
+                    && near(box.minY, walked.minY) && near(box.maxY, walked.maxY));
         }
 
-        QTemporaryDir dir;
-        const QString path = dir.filePath(QStringLiteral("arc.fnt"));
-        QVERIFY(writeFile(path, bytes));
-        const Run cli = runProgram(cliPath(), {QStringLiteral("inspect"), path}, dir.path(), 10000);
+        QVERIFY(write("arc.fnt", bytes));
+        const Run cli = run({"inspect", "arc.fnt"});
         QCOMPARE(cli.exitCode, position < 0 ? 0 : 1);
         if (position >= 0)
             QVERIFY(cli.out.contains(QStringLiteral("byte %1: arc 0").arg(position)));
 #ifdef VARNEL_HAVE_PREVIEW
         // A sheet draws the arc, or refuses the file, promptly too.
-        const Run sheet =
-            runProgram(cliPath(), {"preview", path, "-o", "arc.png"}, dir.path(), 10000);
+        const Run sheet = run({"preview", "arc.fnt"});
         QVERIFY2(sheet.exitCode == 0 || sheet.exitCode == 1, qPrintable(sheet.err));
 #endif
     }
@@ -348,24 +331,20 @@ private slots:
     void interruptedWriteKeepsOldFile()
     {
         QFETCH(qint64, limit);
-        QTemporaryDir dir;
-        const QString input = dir.filePath(QStringLiteral("font.shx"));
-        const QString output = dir.filePath(QStringLiteral("font.fnt"));
-        QVERIFY(writeFile(input, sizeableFont()) && writeFile(output, kOldContent));
+        QVERIFY(write("font.shx", sizeableFont()) && write("font.fnt", kOldContent));
         ConversionJob reference;
         QCOMPARE(reference.convertBytes(sizeableFont(), "font"), ConversionOutcome::Converted);
         if (limit < 0)
             limit = reference.fntBytes.size() - 1;
 
-        const Run cli = runProgram(cliPath(), {input, output}, dir.path(), 60000, [limit] {
-            const rlimit size{rlim_t(limit), rlim_t(limit)};
-            ::setrlimit(RLIMIT_FSIZE, &size);
-        });
+        const rlimit size{rlim_t(limit), rlim_t(limit)};
+        const Run cli = runProgram(VARNEL_CLI_PATH, {"font.shx", "font.fnt"}, path(), 60000,
+                                   [size] { ::setrlimit(RLIMIT_FSIZE, &size); });
         QCOMPARE(cli.exitCode, 1);
         VERIFY_CONTAINS(cli.err, "Failed to write FNT file");
         VERIFY_CONTAINS(cli.err, "file too large");
-        QCOMPARE(readFile(output), kOldContent);
-        QCOMPARE(entriesBelow(dir.path()), QStringList({"font.fnt", "font.shx"}));
+        QCOMPARE(read("font.fnt"), kOldContent);
+        QCOMPARE(entries(), QStringList({"font.fnt", "font.shx"}));
     }
 };
 

@@ -47,8 +47,7 @@ private slots:
             if (shp::decompile(font.bytes).isEmpty())
                 continue;
             ++loaded;
-            const QByteArray text = roundTrip(font.bytes);
-            QVERIFY2(!text.isEmpty(), font.name);
+            QVERIFY2(!roundTrip(font.bytes).isEmpty(), font.name);
         }
         QVERIFY(loaded > 0);
     }
@@ -58,50 +57,37 @@ private slots:
     {
         QTest::addColumn<QByteArray>("shx");
         QTest::addColumn<QByteArray>("mark"); // a line the text must hold
-
+        const auto row = [](const char *name, const QByteArray &shx, const char *mark) {
+            QTest::newRow(name) << shx << QByteArray(mark);
+        };
         const QByteArray a = definition("A", ShapeCode().vector(1, 4));
-        QTest::newRow("duplicate numbers")
-            << shapeFont(16, {{65, a}, {65, definition("A2", ShapeCode().vector(2, 0))}})
-            << QByteArray("*00041,2,A2");
-        QTest::newRow("no final 0, runs on")
-            << shapeFont(16, {{65, definition("A", ShapeCode().vector(1, 4).withoutEnd())}, {66, a}})
-            << QByteArray("*!00041,1,A");
-        QTest::newRow("bytes after the end")
-            << shapeFont(16, {{65, definition("A", ShapeCode().vector(1, 4)) + "\x08\x01"}})
-            << QByteArray("8,1 ; after the end");
-        QTest::newRow("command cut short")
-            << shapeFont(16, {{65, QByteArray("A\0\x08\x01", 4)}, {66, a}})
-            << QByteArray("8,1 ; cut short");
-        QTest::newRow("file ends inside a shape")
-            << shapeFont(16, {{65, a}}).chopped(1) << QByteArray("*!00041,2,A");
-        QTest::newRow("name not text")
-            << shapeFont(16, {{65, QByteArray("\xE9;\0\x14\0", 5)}})
-            << QByteArray("*!00041,5");
-        QTest::newRow("no name at all")
-            << shapeFont(16, {{65, QByteArray("\x14\x14", 2)}}) << QByteArray("*!00041,2");
-        QTest::newRow("trailing garbage")
-            << shapeFont(16, {{65, a}}) + "\xFF\xFE" << QByteArray("*!TAIL,2");
-        QTest::newRow("unifont, first record numbered")
-            << [] {
-                   QByteArray font = unifont(fontInfo("U", 16), {{65, definition("A", ShapeCode())}});
-                   font[font.indexOf("U\0", 20) - 4] = 7;
-                   return font;
-               }()
-            << QByteArray("*!RAW,");
-        QTest::newRow("unifont, last shape cut")
-            << unifont(fontInfo("U", 16), {{0x141, definition("L", ShapeCode().move(-24, 0))}}).chopped(2)
-            << QByteArray("*!00141,4,L");
-        QTest::newRow("big font, shared definition")
-            << [] {
-                   QByteArray font = bigfont({{0x81, 0xFE}}, {{0x8140, definition("x", ShapeCode())},
-                                                              {0x8141, definition("y", ShapeCode())}});
-                   const int entry = font.indexOf(QByteArray("\x41\x81", 2));
-                   font.replace(entry + 4, 4, font.mid(entry - 4, 4));
-                   return font;
-               }()
-            << QByteArray("*!RAW,");
-        QTest::newRow("odd header and table")
-            << shapeFont(16, {{65, a}}, header("Varnel shapes 1.0", 30)) << QByteArray("*!TABLE,4");
+        row("duplicate numbers", shapeFont(16, {{65, a}, {65, definition("A2", ShapeCode())}}),
+            "*00041,1,A2");
+        row("no final 0, runs on",
+            shapeFont(16, {{65, definition("A", ShapeCode().vector(1, 4).withoutEnd())}, {66, a}}),
+            "*!00041,1,A");
+        row("bytes after the end",
+            shapeFont(16, {{65, definition("A", ShapeCode().vector(1, 4)) + "\x08\x01"}}),
+            "8,1 ; after the end");
+        row("command cut short", shapeFont(16, {{65, QByteArray("A\0\x08\x01", 4)}, {66, a}}),
+            "8,1 ; cut short");
+        row("file ends inside a shape", shapeFont(16, {{65, a}}).chopped(1), "*!00041,2,A");
+        row("name not text", shapeFont(16, {{65, QByteArray("\xE9;\0\x14\0", 5)}}), "*!00041,5");
+        row("no name at all", shapeFont(16, {{65, QByteArray("\x14\x14", 2)}}), "*!00041,2");
+        row("trailing garbage", shapeFont(16, {{65, a}}) + "\xFF\xFE", "*!TAIL,2");
+        QByteArray numbered = unifont(fontInfo("U", 16), {{65, definition("A", ShapeCode())}});
+        numbered[numbered.indexOf("U\0", 20) - 4] = 7;
+        row("unifont, first record numbered", numbered, "*!RAW,");
+        const QByteArray l = definition("L", ShapeCode().move(-24, 0));
+        row("unifont, last shape cut", unifont(fontInfo("U", 16), {{0x141, l}}).chopped(2),
+            "*!00141,4,L");
+        QByteArray shared = bigfont({{0x81, 0xFE}}, {{0x8140, definition("x", ShapeCode())},
+                                                     {0x8141, definition("y", ShapeCode())}});
+        const int entry = shared.indexOf(QByteArray("\x41\x81", 2));
+        shared.replace(entry + 4, 4, shared.mid(entry - 4, 4));
+        row("big font, shared definition", shared, "*!RAW,");
+        row("odd header and table", shapeFont(16, {{65, a}}, header("Varnel shapes 1.0", 30)),
+            "*!TABLE,4");
     }
     void ruleBreakers()
     {
@@ -157,12 +143,7 @@ private slots:
         QTest::addColumn<QString>("first");
 
         const QByteArray font = "*0,4,F\n16,0,0,0\n";
-        QTest::newRow("count disagrees") << font + "*0041,9,A\n1,2,3,4,5,6,7,0\n"
-                                          << "3:7: the record says 9 bytes and holds 8";
-        QTest::newRow("not a shape number") << font + "*01FFFF,1,A\n0\n"
-                                             << "3:1: 0x1FFFF is not a shape number";
         QTest::newRow("no final 0") << font + "*65,2,A\n1,2\n" << "4:3: the record does not end with 0";
-        QTest::newRow("byte out of range") << font + "*65,2,A\n300,0\n" << "4:1: \"300\" is not a byte";
         QTest::newRow("not a number") << font + "*65,2,A\n(8,x)\n" << "4:4: \"x\" is not a number";
         QTest::newRow("unknown record") << "*FOO,1\n" + font << "1:1: unknown record \"*FOO,1\"";
         QTest::newRow("no font record") << QByteArray("*65,1,A\n0\n") << "1:1: the font has no *0 record";
@@ -175,8 +156,9 @@ private slots:
                                          << "1:1: this is a compiled SHX font, not SHP text";
         QTest::newRow("a byte refused is not also miscounted") << font + "*65,3,A\n300,0\n"
                                                                 << "4:1: \"300\" is not a byte";
-        // Numbers too long, lines too long, *BIGFONT miscounted and too many
-        // shapes are in the hostile catalogue's sources.
+        // A count that disagrees and a number past 0x10000 are in tst_inspect's
+        // broken source; numbers too long, lines too long, *BIGFONT miscounted
+        // and too many shapes are in the hostile catalogue's sources.
     }
     void errors()
     {
@@ -184,8 +166,7 @@ private slots:
         QFETCH(QString, first);
         const shp::Compiled compiled = shp::compile(source);
         QVERIFY(compiled.shx.isEmpty());
-        QVERIFY(!compiled.errors.isEmpty());
-        QCOMPARE(compiled.errors.lines("f.shp").first(), "f.shp:" + first);
+        QCOMPARE(compiled.errors.lines("f.shp").value(0), "f.shp:" + first);
     }
 
     void errorsAreCountedPastTwenty()
