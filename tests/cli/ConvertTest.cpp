@@ -445,11 +445,9 @@ private slots:
         VERIFY_CONTAINS(detected.out, ", code page gbc (detected), ");
         // Any case, and an alias writes what its code page's own name writes.
         QHash<QString, QByteArray> written;
-        for (const auto &[name, item] : {std::pair{"gbc", "gbc"}, {"GBK", "gbc"}, {"gb2312", "gbc"},
-                                         {"cp936", "gbc"}, {"936", "gbc"}, {"big5", "big5"},
-                                         {"cp950", "big5"}, {"uhc", "euc-kr"}, {"949", "euc-kr"},
-                                         {"sjis", "shift-jis"}, {"cp932", "shift-jis"},
-                                         {"unicode", "unicode"}}) {
+        // One of each form, not every alias: the aliases are a table in main.cpp.
+        for (const auto &[name, item] : {std::pair{"gbc", "gbc"}, {"GBK", "gbc"}, {"936", "gbc"},
+                                         {"cp950", "big5"}, {"uhc", "euc-kr"}, {"unicode", "unicode"}}) {
             const Run forced = run({"--verbose", "big.shx", "x.fnt", "--code-page", name});
             QCOMPARE(forced.exitCode, 0);
             QVERIFY2(forced.out.contains(QStringLiteral("code page %1 (forced)").arg(item)),
