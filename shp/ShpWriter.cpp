@@ -119,8 +119,10 @@ void Writer::writeComment(quint32 number)
     }
     m_out.append("U+");
     m_out.append(QByteArray::number(code, 16).toUpper().rightJustified(4, '0'));
+    // Editors break lines at U+2028 and U+2029 too: those are named only.
     const QChar c(code);
-    if (c.isPrint() && !c.isSurrogate() && code > 0x20)
+    if (c.isPrint() && !c.isSurrogate() && code > 0x20 && c.category() != QChar::Separator_Line
+        && c.category() != QChar::Separator_Paragraph)
         m_out.append(' ').append(QString(c).toUtf8());
     m_out.append('\n');
 }
