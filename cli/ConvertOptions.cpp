@@ -204,8 +204,10 @@ bool namesOutputOf(const QString &input, const QString &output)
         return true;
     if (!hasSuffixOf(input, kInputSuffixes) || sameFormat(input, output))
         return false;
+    // A FIFO, a device or a link to one named as OUT is refused as an output,
+    // not read as a font.
     const QFileInfo existing(output);
-    return !existing.exists()
+    return !existing.isFile()
            || existing.completeBaseName().compare(QFileInfo(input).completeBaseName(), Qt::CaseInsensitive) == 0;
 }
 

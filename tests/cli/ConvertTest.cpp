@@ -526,6 +526,9 @@ private slots:
         QVERIFY(QFile::link("a.shx", path("c.shp")));
         QCOMPARE(run({"-o", "c.shp", "a.shx"}).err, QStringLiteral("varnel-cli: c.shp: Failed to write SHP file: "
                                                               "would overwrite the input file\n"));
+        // A FIFO named as OUT is an output refused, not an input read.
+        QCOMPARE(::mkfifo(qPrintable(path("pipe.shp")), 0600), 0);
+        QCOMPARE(run({"a.shx", "pipe.shp"}).err, "varnel-cli: pipe.shp: Failed to write SHP file: not a regular file\n");
         QCOMPARE(read("a.shx"), lineFont());
     }
 
