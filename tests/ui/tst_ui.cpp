@@ -208,7 +208,13 @@ private slots:
                 seen = QStringList{chooser->windowTitle(), chooser->nameFilters().value(0),
                                    chooser->selectedFiles().value(0),
                                    chooser->directory().absolutePath()}.join('|');
+                // selectFile() leaves the name field alone while it has the focus, which
+                // it gets at a moment of its own, and rows the views selected meanwhile
+                // (a sub-folder) would win over the typed name: both are set by hand.
                 chooser->selectFile(choice);
+                chooser->findChild<QLineEdit *>("fileNameEdit")->setText(choice);
+                for (auto *view : chooser->findChildren<QAbstractItemView *>())
+                    view->selectionModel()->clear();
                 // accept() is protected in QFileDialog.
                 choice.isEmpty() ? chooser->reject() : static_cast<QDialog *>(chooser)->accept();
             });
