@@ -236,6 +236,14 @@ private slots:
         QCOMPARE(dialog.findChild<QLineEdit *>("outFntFile")->text(), QString());
         browse("browseFnt", fnt);
         QCOMPARE(dialog.findChild<QLineEdit *>("outFntFile")->text(), fnt);
+        // A file that exists brings a question before it is replaced. Nobody expects it here:
+        // it and then the chooser are closed and named, and nothing is chosen or awaited.
+        const QString existing = dir.filePath("out/c.fnt");
+        QVERIFY(writeFile(existing, "old"));
+        const QString asked = browse("browseFnt", existing);
+        QVERIFY2(asked.endsWith(" unexpected: Save FNT file (QMessageBox), Save FNT file "
+                                "(QFileDialog)"), qPrintable(asked));
+        QCOMPARE(dialog.findChild<QLineEdit *>("outFntFile")->text(), fnt);
         QVERIFY(browse("browseShx").endsWith('|' + dir.filePath("out")));
     }
 
