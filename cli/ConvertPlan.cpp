@@ -239,10 +239,6 @@ void prepareOutputs(std::vector<Task> &tasks, Overwrite overwrite)
     }
 }
 
-bool hasSuffixOf(const QString &path, const QStringList &suffixes)
-{
-    return suffixes.contains(QFileInfo(path).suffix().toLower());
-}
 
 std::vector<Task> planTasks(const QStringList &paths, const QString &destination, bool recursive,
                             Format to)

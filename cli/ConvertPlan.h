@@ -3,6 +3,7 @@
 #pragma once
 
 #include "ConvertTask.h"
+#include "Inputs.h"
 
 #include <vector>
 
@@ -14,8 +15,6 @@ namespace cli::convert {
 // one input among several unless it names an input too.
 extern const QStringList kInputSuffixes;
 extern const QStringList kOutputSuffixes;
-// Whether `path` ends in one of `suffixes`, in any case.
-bool hasSuffixOf(const QString &path, const QStringList &suffixes);
 
 // "fnt", "shx", "shp"; "FNT", "SHX", "SHP".
 QString suffixOf(Format format);

@@ -5,6 +5,7 @@
 #include "ConvertPlan.h"
 #include "ConvertReport.h"
 #include "ConvertWarnings.h"
+#include "ShxInput.h"
 
 #include "io/FileAccess.h"
 #include "io/SafeWrite.h"
@@ -80,9 +81,7 @@ bool compileSource(Task &task, QByteArray &shx)
     task.sourceWarnings = compiled.warnings;
     if (!compiled.errors.isEmpty()) {
         task.sourceErrors = compiled.errors;
-        const qint64 count = compiled.errors.shown.size() + compiled.errors.more;
-        task.record = {ConversionOutcome::ReadFailed,
-                       count == 1 ? QStringLiteral("1 error") : QStringLiteral("%L1 errors").arg(count), -1};
+        task.record = {ConversionOutcome::ReadFailed, errorCount(compiled.errors), -1};
         task.fail(QStringLiteral("Failed to compile SHP file: ") + task.record.reason);
         return false;
     }
@@ -137,8 +136,9 @@ void decompileTask(Task &task, const Options &options)
     if (!writeOutput(task, text))
         return;
     describe(task, job);
-    if (options.useCodePage && !(job.fontKind & ConversionJob::kBigfontKind))
-        task.warnings << QStringLiteral("--code-page has no effect: this is not a big font");
+    const QString codePage = codePageWarning(job, options);
+    if (!codePage.isEmpty())
+        task.warnings << codePage;
 }
 
 // The FNT file made from the SHX file, or from the SHX font a source compiles

@@ -146,9 +146,17 @@ QStringList warningsFor(const ConversionJob &job, const fnt::FntFont &font, cons
     const QString name = nameWarning(job, font);
     if (!name.isEmpty())
         warnings << name;
-    if (options.useCodePage && !(job.fontKind & ConversionJob::kBigfontKind))
-        warnings << QStringLiteral("--code-page has no effect: this is not a big font");
+    const QString codePage = codePageWarning(job, options);
+    if (!codePage.isEmpty())
+        warnings << codePage;
     return warnings;
+}
+
+QString codePageWarning(const ConversionJob &job, const Options &options)
+{
+    return options.useCodePage && !(job.fontKind & ConversionJob::kBigfontKind)
+               ? QStringLiteral("--code-page has no effect: this is not a big font")
+               : QString();
 }
 
 } // namespace cli::convert

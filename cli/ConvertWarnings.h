@@ -14,4 +14,8 @@ namespace cli::convert {
 QStringList warningsFor(const ConversionJob &job, const fnt::FntFont &font, const QByteArray &image,
                         const Options &options, bool exact, fnt::FntExtents &extents);
 
+// A forced code page on a font that is not a big font, which it does not
+// change; empty otherwise.
+QString codePageWarning(const ConversionJob &job, const Options &options);
+
 } // namespace cli::convert

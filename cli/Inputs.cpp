@@ -287,4 +287,9 @@ QList<Input> collectInputs(const QStringList &arguments, const InputScan &scan)
 
 #endif
 
+bool hasSuffixOf(const QString &path, const QStringList &suffixes)
+{
+    return suffixes.contains(QFileInfo(path).suffix().toLower());
+}
+
 } // namespace cli

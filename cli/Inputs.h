@@ -41,4 +41,7 @@ struct InputScan
 // Links to folders are not followed.
 QList<Input> collectInputs(const QStringList &arguments, const InputScan &scan);
 
+// Whether `path` ends in one of `suffixes` (without the dot, lower case), in any case.
+bool hasSuffixOf(const QString &path, const QStringList &suffixes);
+
 } // namespace cli

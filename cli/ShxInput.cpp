@@ -1,31 +1,27 @@
 #include "ShxInput.h"
+#include "Inputs.h"
 
 #include "io/FileAccess.h"
 #include "job/ConversionJob.h"
 #include "shp/Shp.h"
 #include "shx/ShxReasons.h"
 
-#include <QFileInfo>
-
 namespace cli {
-
-namespace {
-
-bool hasSuffix(const QString &path, const char *suffix)
-{
-    return QFileInfo(path).suffix().compare(QLatin1String(suffix), Qt::CaseInsensitive) == 0;
-}
-
-} // namespace
 
 bool isShxPath(const QString &path)
 {
-    return hasSuffix(path, "shx");
+    return hasSuffixOf(path, {QStringLiteral("shx")});
 }
 
 bool isShpPath(const QString &path)
 {
-    return hasSuffix(path, "shp");
+    return hasSuffixOf(path, {QStringLiteral("shp")});
+}
+
+QString errorCount(const shp::Messages &errors)
+{
+    const qint64 count = errors.count();
+    return shx::grouped(count) + (count == 1 ? QStringLiteral(" error") : QStringLiteral(" errors"));
 }
 
 ShxInput readShxInput(const QString &path)
@@ -51,10 +47,7 @@ ShxInput readShxInput(const QString &path)
     input.warnings = compiled.warnings.lines(shown, QStringLiteral("warning: "));
     input.errors = compiled.errors.lines(shown);
     if (!compiled.errors.isEmpty()) {
-        const qint64 count = compiled.errors.shown.size() + compiled.errors.more;
-        input.reason = QStringLiteral("Failed to compile SHP file: %1 %2")
-                           .arg(shx::grouped(count),
-                                count == 1 ? QStringLiteral("error") : QStringLiteral("errors"));
+        input.reason = QStringLiteral("Failed to compile SHP file: ") + errorCount(compiled.errors);
         return input;
     }
     input.shx = compiled.shx;

@@ -2,6 +2,8 @@
 // source compiled in memory, both read through the same bounded reader.
 #pragma once
 
+#include "shp/Shp.h"
+
 #include <QByteArray>
 #include <QString>
 #include <QStringList>
@@ -23,6 +25,9 @@ struct ShxInput
     QStringList errors;   // a source's faults, "font.shp:12:7: ...", then "and N more"
     QStringList warnings; // "font.shp:3:1: warning: ..."
 };
+
+// "1 error", "2 errors": how a source that does not compile is summed up.
+QString errorCount(const shp::Messages &errors);
 
 // Reads `path`, an .shx file or an .shp source; a source's messages name
 // the file as it may be printed.

@@ -36,6 +36,7 @@ struct Messages
 {
     QList<Message> shown; // the first kMaxShownMessages
     qint64 more = 0;      // how many more there were
+    qint64 count() const { return shown.size() + more; }
     void add(int line, int column, const QString &text);
     // The same, with the text worded only when it is shown: a source of
     // millions of faults is counted, not worded.

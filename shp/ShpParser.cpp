@@ -209,7 +209,7 @@ void Parser::run(const QByteArray &text)
 void Parser::readRecordLine(const char *begin, const char *end)
 {
     finishRecord();
-    m_errorsBefore = m_source.errors.shown.size() + m_source.errors.more;
+    m_errorsBefore = m_source.errors.count();
     m_record = Record();
     m_record.line = m_line;
     m_held = 0;
@@ -392,7 +392,7 @@ void Parser::finishRecord()
     Messages &errors = m_source.errors;
     // A byte refused is not held: the count and the final 0 of a record
     // with errors of its own would only repeat them.
-    if (errors.shown.size() + errors.more > m_errorsBefore) {
+    if (errors.count() > m_errorsBefore) {
         if (m_shapes <= kMaxShapes)
             m_source.records.append(std::move(m_record));
         m_record = Record();
