@@ -29,8 +29,8 @@ for folder in $folders; do
     filters="$filters --filter $src/$folder/"
 done
 echo "Coverage of:" $folders
-# Counters written by several threads at once can leave gcov output that
-# gcovr cannot parse; those lines are ignored rather than ending the report.
+# Counters are updated atomically (see CMakeLists.txt); should gcov output
+# still be unreadable, those lines are ignored rather than ending the report.
 # Branches only an exception or the compiler can take are not counted.
 # shellcheck disable=SC2086
 gcovr --root "$src" --object-directory "$build" $filters --gcov-ignore-parse-errors \
