@@ -39,7 +39,8 @@ void planOutputs(std::vector<Task> &tasks, const QString &destination, bool mirr
         const QFileInfo info(task.input);
         const QString name = info.completeBaseName() + QLatin1Char('.') + suffixOf(task.to);
         if (destination.isEmpty()) {
-            task.output = info.dir().filePath(name);
+            // "font.shx" becomes "font.fnt", as typed, not "./font.fnt".
+            task.output = info.fileName() == task.input ? name : info.dir().filePath(name);
             continue;
         }
         const QString below = mirror ? QFileInfo(task.relative).path() : QString();
@@ -119,9 +120,12 @@ void refuseInputsAsOutputs(std::vector<Task> &tasks)
         const auto found = inputs.constFind(fileKey(tasks[i].output));
         if (tasks[i].state != State::Pending || found == inputs.cend())
             continue;
-        tasks[i].fail(found.value() == i ? QStringLiteral("would overwrite the input file")
-                                         : QStringLiteral("would overwrite the input file %1")
-                                               .arg(tasks[found.value()].shown));
+        tasks[i].record = {ConversionOutcome::WriteFailed,
+                           found.value() == i ? QStringLiteral("would overwrite the input file")
+                                              : QStringLiteral("would overwrite the input file %1")
+                                                    .arg(tasks[found.value()].shown),
+                           -1};
+        tasks[i].fail(failureText(tasks[i]));
     }
 }
 
@@ -201,6 +205,19 @@ QString suffixOf(Format format)
 QString nameOf(Format format)
 {
     return suffixOf(format).toUpper();
+}
+
+QString failureText(const Task &task)
+{
+    const ConversionFailure &failure = task.record;
+    const bool read = failure.outcome == ConversionOutcome::ReadFailed;
+    const Format format = read ? task.from : task.to;
+    const QString text = format == Format::Shx || format == Format::Fnt
+                             ? outcomeText(failure.outcome)
+                             : QStringLiteral("Failed to %1 %2 file")
+                                   .arg(read ? QStringLiteral("read") : QStringLiteral("write"),
+                                        nameOf(format));
+    return failure.reason.isEmpty() ? text : text + QStringLiteral(": ") + failure.reason;
 }
 
 Format formatOf(const QString &path, Format otherwise)

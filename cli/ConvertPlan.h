@@ -19,6 +19,10 @@ extern const QStringList kOutputSuffixes;
 // "fnt", "shx", "shp"; "FNT", "SHX", "SHP".
 QString suffixOf(Format format);
 QString nameOf(Format format);
+// A failed task's words, from its record: "Failed to read SHX file: the
+// shape table runs past the end of the file (...)", "Failed to write SHP
+// file: permission denied".
+QString failureText(const Task &task);
 // The format a name's suffix says (any case); `otherwise` when it says none.
 Format formatOf(const QString &path, Format otherwise);
 // What an input is read as to become `to`: an SHX file is compiled from SHP,

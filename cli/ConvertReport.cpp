@@ -328,8 +328,13 @@ int printSummary(const std::vector<Task> &tasks, const Options &options, int int
         return status;
     QTextStream err(stderr);
     err << counts.failed.size() << (counts.failed.size() == 1 ? " input failed:\n" : " inputs failed:\n");
-    for (const Task *task : std::as_const(counts.failed))
-        err << "  " << task->shown << ": " << task->failure << "\n";
+    // A write that failed names the file it could not write, as --verbose names outputs.
+    for (const Task *task : std::as_const(counts.failed)) {
+        err << "  " << task->shown;
+        if (task->record.outcome == ConversionOutcome::WriteFailed)
+            err << " -> " << io::printablePath(task->output);
+        err << ": " << task->failure << "\n";
+    }
     return status;
 }
 

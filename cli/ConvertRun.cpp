@@ -33,21 +33,6 @@ extern "C" void stopBatch(int signal)
     g_stopSignal.store(signal);
 }
 
-// "Failed to read SHX file: the shape table runs past the end of the file (...)";
-// "Failed to write SHP file: permission denied".
-QString failureText(const Task &task)
-{
-    const ConversionFailure &failure = task.record;
-    const bool read = failure.outcome == ConversionOutcome::ReadFailed;
-    const Format format = read ? task.from : task.to;
-    const QString text = format == Format::Shx || format == Format::Fnt
-                             ? outcomeText(failure.outcome)
-                             : QStringLiteral("Failed to %1 %2 file")
-                                   .arg(read ? QStringLiteral("read") : QStringLiteral("write"),
-                                        nameOf(format));
-    return failure.reason.isEmpty() ? text : text + QStringLiteral(": ") + failure.reason;
-}
-
 bool failRead(Task &task, const QString &reason)
 {
     task.record = {ConversionOutcome::ReadFailed, reason, -1};
