@@ -29,8 +29,9 @@ for folder in $folders; do
     filters="$filters --filter $src/$folder/"
 done
 echo "Coverage of:" $folders
-# Counters are updated atomically (see CMakeLists.txt); should gcov output
-# still be unreadable, those lines are ignored rather than ending the report.
+# A program that exits while its threads are still converting (an
+# interrupted batch) leaves counts gcov cannot balance; gcovr's parse errors
+# on those lines are ignored rather than ending the report.
 # Branches only an exception or the compiler can take are not counted.
 # shellcheck disable=SC2086
 gcovr --root "$src" --object-directory "$build" $filters --gcov-ignore-parse-errors \
