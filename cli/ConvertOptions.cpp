@@ -168,7 +168,7 @@ bool readOptions(const CommandLine &line, Request &request)
         if (!kOutputSuffixes.contains(format))
             return refuse(QStringLiteral("unknown format '%1' for --to; accepted: fnt, shx, shp")
                               .arg(io::printableName(parser.value(line.to))));
-        options.to = formatOf(QStringLiteral("x.") + format, Format::Fnt);
+        options.to = formatNamed(format, Format::Fnt);
     }
     request.threadCount = QThread::idealThreadCount();
     if (parser.isSet(line.jobs)) {

@@ -220,13 +220,18 @@ QString failureText(const Task &task)
     return failure.reason.isEmpty() ? text : text + QStringLiteral(": ") + failure.reason;
 }
 
-Format formatOf(const QString &path, Format otherwise)
+Format formatNamed(const QString &suffix, Format otherwise)
 {
     for (const Format format : {Format::Fnt, Format::Shx, Format::Shp}) {
-        if (hasSuffixOf(path, {suffixOf(format)}))
+        if (suffix.compare(suffixOf(format), Qt::CaseInsensitive) == 0)
             return format;
     }
     return otherwise;
+}
+
+Format formatOf(const QString &path, Format otherwise)
+{
+    return formatNamed(QFileInfo(path).suffix(), otherwise);
 }
 
 Format sourceFormat(const QString &input, Format to)
@@ -255,7 +260,6 @@ void prepareOutputs(std::vector<Task> &tasks, Overwrite overwrite)
             task.fail(QStringLiteral("cannot create the folder %1: %2").arg(io::printablePath(folder), made.reason));
     }
 }
-
 
 std::vector<Task> planTasks(const QStringList &paths, const QString &destination, bool recursive,
                             Format to)

@@ -23,7 +23,9 @@ QString nameOf(Format format);
 // shape table runs past the end of the file (...)", "Failed to write SHP
 // file: permission denied".
 QString failureText(const Task &task);
-// The format a name's suffix says (any case); `otherwise` when it says none.
+// The format a suffix ("shx", any case) or a name's suffix says; `otherwise`
+// when it says none.
+Format formatNamed(const QString &suffix, Format otherwise);
 Format formatOf(const QString &path, Format otherwise);
 // What an input is read as to become `to`: an SHX file is compiled from SHP,
 // an SHP file decompiled from SHX, and an FNT file made from either, by the

@@ -88,8 +88,8 @@ QJsonObject jsonFor(const Task &task)
 {
     // A name that is not text shows its bytes escaped, marked so that it
     // cannot be taken for a name holding backslashes.
-    QJsonObject file{{QStringLiteral("path"), task.nameIsText ? task.input : task.shown},
-                     {QStringLiteral("outcome"), stateName(task)}};
+    const QString path = task.nameIsText ? task.input : task.shown;
+    QJsonObject file{{QStringLiteral("path"), path}, {QStringLiteral("outcome"), stateName(task)}};
     if (!task.nameIsText)
         file.insert(QStringLiteral("pathEscaped"), true);
     if (!task.output.isEmpty())
@@ -99,7 +99,6 @@ QJsonObject jsonFor(const Task &task)
                     task.record.failed() ? task.record.reason : task.failure);
     if (task.record.position >= 0)
         file.insert(QStringLiteral("position"), task.record.position);
-    const QString path = task.nameIsText ? task.input : task.shown;
     if (!task.sourceErrors.isEmpty())
         file.insert(QStringLiteral("errors"), QJsonArray::fromStringList(task.sourceErrors.lines(path)));
     if (task.state != State::Converted)

@@ -40,7 +40,7 @@ bool failRead(Task &task, const QString &reason)
     return false;
 }
 
-// Writes an SHX or SHP output, as FNT files are written.
+// Writes an output of any format, as the conversion writes FNT files.
 bool writeOutput(Task &task, const QByteArray &bytes)
 {
     const io::WriteResult written = io::writeFileSafely(task.output, bytes, task.input, {suffixOf(task.to)});
@@ -57,20 +57,19 @@ bool writeOutput(Task &task, const QByteArray &bytes)
 // Its errors fail the task; they and its warnings are kept with their places.
 bool compileSource(Task &task, QByteArray &shx)
 {
-    if (!hasSuffixOf(task.input, {suffixOf(Format::Shp)}))
+    if (!isShpPath(task.input))
         return failRead(task, QStringLiteral("not an .shp file"));
-    const io::ReadResult read = io::readRegularFile(task.input, shp::kMaxSourceBytes);
-    if (!read.ok)
-        return failRead(task, read.reason);
-    shp::Compiled compiled = shp::compile(read.bytes);
-    task.sourceWarnings = compiled.warnings;
-    if (!compiled.errors.isEmpty()) {
-        task.sourceErrors = compiled.errors;
-        task.record = {ConversionOutcome::ReadFailed, errorCount(compiled.errors), -1};
-        task.fail(QStringLiteral("Failed to compile SHP file: ") + task.record.reason);
+    ShxInput input = readShxInput(task.input);
+    if (!input.readFailure.isEmpty())
+        return failRead(task, input.readFailure);
+    task.sourceWarnings = input.warnings;
+    task.sourceErrors = input.errors;
+    if (!input.ok) {
+        task.record = {ConversionOutcome::ReadFailed, errorCount(input.errors), -1};
+        task.fail(input.reason());
         return false;
     }
-    shx = compiled.shx;
+    shx = input.shx;
     return true;
 }
 
@@ -142,13 +141,7 @@ bool makeFnt(Task &task, ConversionJob &job)
         return false;
     job.convertBytes(shx, QFileInfo(task.input).baseName());
     task.record = job.failure;
-    if (job.failure.failed())
-        return false;
-    const io::WriteResult written =
-        io::writeFileSafely(task.output, job.fntBytes, task.input, {suffixOf(Format::Fnt)});
-    if (!written.ok)
-        task.record = {ConversionOutcome::WriteFailed, written.reason, -1};
-    return written.ok;
+    return !job.failure.failed() && writeOutput(task, job.fntBytes);
 }
 
 void convertAndCheck(Task &task, const Options &options)
@@ -165,12 +158,7 @@ void convertAndCheck(Task &task, const Options &options)
             task.fail(failureText(task));
         return;
     }
-    task.state = State::Converted;
-    task.fontKind = job.fontKind;
-    if (job.fontKind & ConversionJob::kBigfontKind) {
-        task.codePage = kCodePageNames.value(job.codePageKind);
-        task.codePageForced = job.useCodePage;
-    }
+    describe(task, job);
     task.fntSize = job.fntBytes.size();
     // The image as written, checked: what a user of the FNT file will see.
     // Only the glyphs' extents are needed, not their strokes.

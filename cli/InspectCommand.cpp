@@ -161,11 +161,13 @@ Report inspectFile(const QString &path, int chosenCodePage)
     report.path = path;
     if (isShxPath(path) || isShpPath(path)) {
         const ShxInput input = readShxInput(path);
+        const QString shown = io::printablePath(path);
         report.fromSource = input.fromSource;
         report.records = input.records;
-        report.sourceErrors = input.errors;
-        report.sourceWarnings = input.warnings;
-        report.reason = input.reason;
+        report.sourceErrors = input.errors.lines(shown);
+        report.sourceWarnings = input.warnings.lines(shown, QStringLiteral("warning: "));
+        if (!input.ok)
+            report.reason = input.reason();
         if (input.ok)
             inspectShx(report, input.shx, chosenCodePage);
         return report;

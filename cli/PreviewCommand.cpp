@@ -80,12 +80,13 @@ bool loadFnt(const QString &path, int codePage, QByteArray &fntBytes,
         return read.ok;
     }
     const ShxInput input = readShxInput(path);
+    const QString shown = io::printablePath(path);
     QTextStream err(stderr);
-    for (const QString &line : input.errors + input.warnings)
+    for (const QString &line : input.errors.lines(shown) + input.warnings.lines(shown, QStringLiteral("warning: ")))
         err << line << "\n";
     if (!input.ok) {
         if (input.errors.isEmpty())
-            error = QStringLiteral("%1: %2").arg(io::printablePath(path), input.reason);
+            error = QStringLiteral("%1: %2").arg(shown, input.reason());
         return false;
     }
     ConversionJob job;

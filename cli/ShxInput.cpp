@@ -24,6 +24,14 @@ QString errorCount(const shp::Messages &errors)
     return shx::grouped(count) + (count == 1 ? QStringLiteral(" error") : QStringLiteral(" errors"));
 }
 
+QString ShxInput::reason() const
+{
+    if (readFailure.isEmpty())
+        return QStringLiteral("Failed to compile SHP file: ") + errorCount(errors);
+    return (fromSource ? QStringLiteral("Failed to read SHP file") : outcomeText(ConversionOutcome::ReadFailed))
+           + QStringLiteral(": ") + readFailure;
+}
+
 ShxInput readShxInput(const QString &path)
 {
     ShxInput input;
@@ -31,9 +39,7 @@ ShxInput readShxInput(const QString &path)
     const io::ReadResult read =
         io::readRegularFile(path, input.fromSource ? shp::kMaxSourceBytes : io::kMaxFontFileBytes);
     if (!read.ok) {
-        input.reason = (input.fromSource ? QStringLiteral("Failed to read SHP file")
-                                         : outcomeText(ConversionOutcome::ReadFailed))
-                       + QStringLiteral(": ") + read.reason;
+        input.readFailure = read.reason;
         return input;
     }
     if (!input.fromSource) {
@@ -41,17 +47,12 @@ ShxInput readShxInput(const QString &path)
         input.ok = true;
         return input;
     }
-    const shp::Compiled compiled = shp::compile(read.bytes);
-    const QString shown = io::printablePath(path);
+    shp::Compiled compiled = shp::compile(read.bytes);
     input.records = compiled.records;
-    input.warnings = compiled.warnings.lines(shown, QStringLiteral("warning: "));
-    input.errors = compiled.errors.lines(shown);
-    if (!compiled.errors.isEmpty()) {
-        input.reason = QStringLiteral("Failed to compile SHP file: ") + errorCount(compiled.errors);
-        return input;
-    }
+    input.warnings = compiled.warnings;
+    input.errors = compiled.errors;
     input.shx = compiled.shx;
-    input.ok = true;
+    input.ok = compiled.errors.isEmpty();
     return input;
 }
 

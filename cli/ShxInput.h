@@ -14,23 +14,25 @@ namespace cli {
 bool isShxPath(const QString &path);
 bool isShpPath(const QString &path);
 
+// "1 error", "2 errors": how a source that does not compile is summed up.
+QString errorCount(const shp::Messages &errors);
+
 struct ShxInput
 {
     bool ok = false;
     bool fromSource = false; // compiled from SHP
     QByteArray shx;
-    qint64 records = 0;   // a source's `*` records
-    QString reason;       // why there is no font: "Failed to read SHP file: ...",
-                          // "Failed to compile SHP file: 2 errors"
-    QStringList errors;   // a source's faults, "font.shp:12:7: ...", then "and N more"
-    QStringList warnings; // "font.shp:3:1: warning: ..."
+    qint64 records = 0;      // a source's `*` records
+    QString readFailure;     // why the file could not be read: "no such file or directory"
+    shp::Messages errors;    // a source's faults, which leave no font
+    shp::Messages warnings;
+
+    // Why there is no font: "Failed to read SHP file: ...", "Failed to
+    // compile SHP file: 2 errors".
+    QString reason() const;
 };
 
-// "1 error", "2 errors": how a source that does not compile is summed up.
-QString errorCount(const shp::Messages &errors);
-
-// Reads `path`, an .shx file or an .shp source; a source's messages name
-// the file as it may be printed.
+// Reads `path`, an .shx file or an .shp source.
 ShxInput readShxInput(const QString &path);
 
 } // namespace cli

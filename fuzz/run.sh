@@ -2,9 +2,9 @@
 # fuzz/run.sh [SECONDS]: builds the fuzzers with Clang, AddressSanitizer and
 # UndefinedBehaviorSanitizer in their own build directory and runs each on
 # one core: the conversion's for SECONDS (default 120), then the glyph
-# sheet's and the SHP round trip's for half as long each. Fails on any finding: a crash, a sanitizer
-# report, a leak, an input slower than the timeout, too much memory, or a
-# converted image that does not hold together.
+# sheet's and the SHP round trip's for half as long each. Fails on any
+# finding: a crash, a sanitizer report, a leak, an input slower than the
+# timeout, too much memory, or a converted image that does not hold together.
 #
 # The corpora grow in build-fuzz/fuzz-corpus and build-fuzz/fuzz-corpus-preview
 # and are kept between runs; findings land in build-fuzz/fuzz-findings. More
